@@ -1,0 +1,67 @@
+#include "launcher/java_command.h"
+
+#include <array>
+#include <string_view>
+
+#include "launcher/process_services.h"
+
+namespace tq {
+namespace {
+
+// The class path, relative to the launcher folder: the application's jars,
+// then the application's own folder.
+constexpr std::array<std::wstring_view, 11> kClassPathTails = {
+    L"\\Sorvanta\\lib\\Sorvanta.jar",
+    L"\\Sorvanta\\lib\\Comm.jar",
+    L"\\Sorvanta\\lib\\jdc.jar",
+    L"\\Sorvanta\\lib\\jxl.jar",
+    L"\\Sorvanta\\lib\\log4j-1.2.8.jar",
+    L"\\Sorvanta\\lib\\slf4j-api-1.1.0.jar",
+    L"\\Sorvanta\\lib\\slf4j-log4j12-1.1.0.jar",
+    L"\\Sorvanta\\lib\\slf4j-simple-1.1.0.jar",
+    L"\\Sorvanta\\lib\\swing-layout-1.0.jar",
+    L"\\Sorvanta\\lib\\win32com.dll.jar",
+    L"\\Sorvanta",
+};
+
+bool HasBlankOrTab(const std::wstring& text) {
+  return text.find_first_of(L" \t") != std::wstring::npos;
+}
+
+}  // namespace
+
+std::wstring BuildJavaCommand(const std::wstring& javaHome, const std::wstring& launcherFolder) {
+  std::wstring command;
+  if (javaHome.empty()) {
+    command = L"java ";
+  } else if (HasBlankOrTab(javaHome)) {
+    // Unquoted, "C:\Program Files\Java\..." would make the system try
+    // C:\Program.exe first, and Java would split its own name in two.
+    command = L"\"" + javaHome + L"\\bin\\java.exe\" ";
+  } else {
+    command = javaHome + L"\\bin\\java.exe ";
+  }
+  command += L"-classpath ";
+  for (std::size_t i = 0; i < kClassPathTails.size(); ++i) {
+    command += L'"';
+    command += launcherFolder;
+    command += kClassPathTails[i];
+    command += L'"';
+    command += i + 1 < kClassPathTails.size() ? L";" : L" ";
+  }
+  command += kMainClass;
+  command += L"  ";
+  command += kStartArgument;
+  return command;
+}
+
+void StartJavaApplication(ProcessServices& process, const std::wstring& javaHomePath) {
+  const std::wstring launcherFolder = process.LauncherFolder();
+  const std::wstring command = BuildJavaCommand(javaHomePath, launcherFolder);
+  const std::wstring saved = process.WorkingDirectory();
+  process.ChangeWorkingDirectory(launcherFolder);
+  process.StartHidden(command);
+  process.ChangeWorkingDirectory(saved);
+}
+
+}  // namespace tq

@@ -1,0 +1,43 @@
+#include "launcher/startup_sequence.h"
+
+#include <new>
+
+#include "common/error.h"
+#include "launcher/java_command.h"
+#include "launcher/user_interface.h"
+
+namespace tq {
+
+void Timer1_Timer(UserInterface& ui, ProcessServices& process, const std::wstring& javaHomePath) {
+  // Closing the splash destroys the timer too, so this tick is the only one,
+  // and no launcher window stands behind the message boxes that follow.
+  ui.CloseSplash();
+  StartJavaApplication(process, javaHomePath);
+  ui.Sleep(kWaitAfterStartMilliseconds);
+  ui.EndProcess(kExitStarted);
+}
+
+std::wstring RuntimeErrorText(int number, const std::wstring& description) {
+  return L"Run-time error '" + std::to_wstring(number) + L"':\r\n\r\n" + description;
+}
+
+namespace {
+
+void ReportAndEnd(UserInterface& ui, const Error& error) {
+  ui.ShowMessage(RuntimeErrorText(error.number(), error.description()));
+  ui.EndProcess(kExitUntrappedError);
+}
+
+}  // namespace
+
+void RunTimerTick(UserInterface& ui, ProcessServices& process, const std::wstring& javaHomePath) {
+  try {
+    Timer1_Timer(ui, process, javaHomePath);
+  } catch (const Error& error) {
+    ReportAndEnd(ui, error);
+  } catch (const std::bad_alloc&) {
+    ReportAndEnd(ui, OutOfMemory());
+  }
+}
+
+}  // namespace tq

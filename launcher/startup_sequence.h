@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+namespace tq {
+
+class ProcessServices;
+class UserInterface;
+
+inline constexpr unsigned kSplashMilliseconds = 2000;
+inline constexpr unsigned kWaitAfterStartMilliseconds = 10000;
+
+// Exit codes of the launcher process.
+inline constexpr unsigned kExitStarted = 0;
+inline constexpr unsigned kExitNoJavaRuntime = 1;
+inline constexpr unsigned kExitUntrappedError = 2;
+
+// The work of the splash timer's first tick: close the splash, choose the
+// Java runtime, start the application, wait, end the process. Errors that
+// no step handles leave it. Does not return: the process ends inside.
+void Timer1_Timer(UserInterface& ui, ProcessServices& process, const std::wstring& javaHomePath);
+
+// The tick as the window's timer delivers it: Timer1_Timer under the
+// top-level report, which shows an untrapped error's number and
+// description and ends the process. Nothing escapes from here.
+void RunTimerTick(UserInterface& ui, ProcessServices& process, const std::wstring& javaHomePath);
+
+// The text of the top-level report of an untrapped error.
+std::wstring RuntimeErrorText(int number, const std::wstring& description);
+
+}  // namespace tq

@@ -1,0 +1,158 @@
+#include "platform/win32/splash_form.h"
+
+#include <utility>
+
+#include "launcher/startup_sequence.h"
+#include "platform/win32/win32_error.h"
+
+namespace tq {
+namespace {
+
+constexpr wchar_t kClassName[] = L"frmSplash";
+constexpr UINT_PTR kTimer1 = 1;
+constexpr COLORREF kLightGrey = RGB(192, 192, 192);
+constexpr int kApplicationIcon = 1;
+
+// The window's client area in twips, as designed.
+constexpr int kClientWidthTwips = 7440;
+constexpr int kClientHeightTwips = 6660;
+constexpr int kTwipsPerInch = 1440;
+
+struct ScreenDpi {
+  int x = 96;
+  int y = 96;
+};
+
+ScreenDpi ReadScreenDpi() {
+  ScreenDpi dpi;
+  if (HDC screen = GetDC(nullptr); screen != nullptr) {
+    dpi.x = GetDeviceCaps(screen, LOGPIXELSX);
+    dpi.y = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+  }
+  return dpi;
+}
+
+HICON LoadApplicationIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
+  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kApplicationIcon), IMAGE_ICON,
+                                       GetSystemMetrics(widthMetric),
+                                       GetSystemMetrics(heightMetric), LR_SHARED));
+}
+
+}  // namespace
+
+SplashForm::SplashForm(HINSTANCE instance)
+    : instance_(instance), background_(CreateSolidBrush(kLightGrey)) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = &SplashForm::WindowProc;
+  windowClass.hInstance = instance_;
+  windowClass.hIcon = LoadApplicationIcon(instance_, SM_CXICON, SM_CYICON);
+  windowClass.hIconSm = LoadApplicationIcon(instance_, SM_CXSMICON, SM_CYSMICON);
+  windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  windowClass.hbrBackground = background_;
+  windowClass.lpszClassName = kClassName;
+  if (RegisterClassExW(&windowClass) == 0) {
+    const DWORD code = GetLastError();
+    DeleteObject(background_);
+    throw ErrorFromWin32(code);
+  }
+}
+
+SplashForm::~SplashForm() {
+  Close();
+  UnregisterClassW(kClassName, instance_);
+  DeleteObject(background_);
+}
+
+void SplashForm::Show(std::function<void()> onTimer1) {
+  onTimer1_ = std::move(onTimer1);
+
+  const ScreenDpi dpi = ReadScreenDpi();
+  RECT frame{0, 0, MulDiv(kClientWidthTwips, dpi.x, kTwipsPerInch),
+             MulDiv(kClientHeightTwips, dpi.y, kTwipsPerInch)};
+  constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
+  AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+
+  window_ = CreateWindowExW(0, kClassName, kProductTitle, kStyle, left, top, width, height, nullptr,
+                            nullptr, instance_, this);
+  if (window_ == nullptr) {
+    throw ErrorFromWin32(GetLastError());
+  }
+  // Timer1 counts from the creation of the window.
+  if (SetTimer(window_, kTimer1, kSplashMilliseconds, nullptr) == 0) {
+    throw ErrorFromWin32(GetLastError());
+  }
+  ShowWindow(window_, SW_SHOWNORMAL);
+  UpdateWindow(window_);
+}
+
+void SplashForm::Close() {
+  if (window_ != nullptr) {
+    closingForTick_ = true;
+    DestroyWindow(window_);
+  }
+}
+
+LRESULT CALLBACK SplashForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    auto* self = static_cast<SplashForm*>(create->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<SplashForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) {
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  // Nothing may leave a window procedure by an exception.
+  try {
+    return self->Handle(message, wParam, lParam);
+  } catch (...) {
+    ExitProcess(kExitUntrappedError);
+  }
+}
+
+LRESULT SplashForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND window = window_;
+  switch (message) {
+    case WM_TIMER:
+      if (wParam == kTimer1 && onTimer1_) {
+        // The handler ends the process; it runs once because it closes this
+        // window, and the timer with it, before anything else.
+        const std::function<void()> onTimer1 = std::exchange(onTimer1_, nullptr);
+        onTimer1();
+      }
+      return 0;
+    case WM_DESTROY:
+      KillTimer(window, kTimer1);
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      window_ = nullptr;
+      // Closed by the user before the first tick: nothing is left to do and
+      // the message loop ends. Closed by the tick itself: the loop must not
+      // end, or a WM_QUIT left in the queue would make every message box
+      // that follows return at once.
+      if (!closingForTick_) {
+        PostQuitMessage(0);
+      }
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+int RunMessageLoop() {
+  MSG message{};
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  // The user closed the splash: an ordinary end, with nothing started.
+  return 0;
+}
+
+}  // namespace tq

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <functional>
+
+#include "platform/win32/windows_api.h"
+
+namespace tq {
+
+inline constexpr wchar_t kProductTitle[] = L"Tovane Quillon";
+
+// The start-up window frmSplash with its timer Timer1: the product's picture
+// under the product's caption, centred, in a standard sizable frame. The
+// timer's first tick runs the handler given to Show; a later tick never
+// comes, because the handler closes the window first.
+class SplashForm {
+ public:
+  explicit SplashForm(HINSTANCE instance);
+  SplashForm(const SplashForm&) = delete;
+  SplashForm& operator=(const SplashForm&) = delete;
+  ~SplashForm();
+
+  // Creates and shows the window and starts Timer1. Raises tq::Error when
+  // the window cannot be created.
+  void Show(std::function<void()> onTimer1);
+
+  // Destroys the window and its timer at once. Closing it this way does not
+  // end the message loop.
+  void Close();
+
+  [[nodiscard]] HWND window() const noexcept { return window_; }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+  HINSTANCE instance_;
+  HBRUSH background_;
+  HWND window_ = nullptr;
+  bool closingForTick_ = false;
+  std::function<void()> onTimer1_;
+};
+
+// Runs the thread's message loop until the splash window is closed by the
+// user; returns the exit code for that case.
+int RunMessageLoop();
+
+}  // namespace tq

@@ -1,0 +1,42 @@
+#include "platform/win32/win32_error.h"
+
+#include <memory>
+
+namespace tq {
+
+std::wstring SystemMessage(DWORD code) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  const std::unique_ptr<wchar_t, decltype(&LocalFree)> owner(buffer, &LocalFree);
+  std::wstring text = length == 0 ? std::wstring() : std::wstring(buffer, length);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
+    text.pop_back();
+  }
+  if (text.empty()) {
+    text = L"System error " + std::to_wstring(code);
+  }
+  return text;
+}
+
+Error ErrorFromWin32(DWORD code) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+      return FileNotFound();
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_NETPATH:
+      return PathNotFound();
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+      return PermissionDenied();
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      return OutOfMemory();
+    default:
+      return {static_cast<int>(HRESULT_FROM_WIN32(code)), SystemMessage(code)};
+  }
+}
+
+}  // namespace tq

@@ -1,0 +1,113 @@
+#include "launcher/java_command.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/error.h"
+#include "platform/memory/memory_process_services.h"
+
+namespace tq {
+namespace {
+
+std::wstring ClassPath(const std::wstring& folder) {
+  return L"\"" + folder + L"\\Sorvanta\\lib\\Sorvanta.jar\";\"" + folder +
+         L"\\Sorvanta\\lib\\Comm.jar\";\"" + folder + L"\\Sorvanta\\lib\\jdc.jar\";\"" + folder +
+         L"\\Sorvanta\\lib\\jxl.jar\";\"" + folder + L"\\Sorvanta\\lib\\log4j-1.2.8.jar\";\"" +
+         folder + L"\\Sorvanta\\lib\\slf4j-api-1.1.0.jar\";\"" + folder +
+         L"\\Sorvanta\\lib\\slf4j-log4j12-1.1.0.jar\";\"" + folder +
+         L"\\Sorvanta\\lib\\slf4j-simple-1.1.0.jar\";\"" + folder +
+         L"\\Sorvanta\\lib\\swing-layout-1.0.jar\";\"" + folder +
+         L"\\Sorvanta\\lib\\win32com.dll.jar\";\"" + folder + L"\\Sorvanta\"";
+}
+
+std::wstring Tail() { return L" JavaSwingClasses.MainFrame  launcher"; }
+
+TEST(BuildJavaCommand, EmptyHomeUsesTheBareJavaProgram) {
+  EXPECT_EQ(BuildJavaCommand(L"", L"C:\\App"),
+            L"java -classpath " + ClassPath(L"C:\\App") + Tail());
+}
+
+TEST(BuildJavaCommand, HomeIsFollowedByBinJavaExeUnchanged) {
+  EXPECT_EQ(BuildJavaCommand(L"C:\\jre", L"C:\\App"),
+            L"C:\\jre\\bin\\java.exe -classpath " + ClassPath(L"C:\\App") + Tail());
+  // A trailing separator is kept, giving two in a row before "bin".
+  EXPECT_EQ(BuildJavaCommand(L"C:\\jre\\", L"C:\\App").substr(0, 21), L"C:\\jre\\\\bin\\java.exe ");
+  // Blanks only: not empty, so not the bare form.
+  EXPECT_EQ(BuildJavaCommand(L"  ", L"C:\\App").substr(0, 5), L"\"  \\b");
+}
+
+TEST(BuildJavaCommand, HomeWithBlankOrTabIsQuotedSoNoOtherProgramRuns) {
+  EXPECT_EQ(BuildJavaCommand(L"C:\\Program Files\\Java\\jre6", L"C:\\App"),
+            L"\"C:\\Program Files\\Java\\jre6\\bin\\java.exe\" -classpath " +
+                ClassPath(L"C:\\App") + Tail());
+  EXPECT_EQ(BuildJavaCommand(L"C:\\j\tre", L"C:\\App").substr(0, 25),
+            L"\"C:\\j\tre\\bin\\java.exe\" -c");
+}
+
+TEST(BuildJavaCommand, LauncherFolderStaysInsideTheQuotesOfEveryEntry) {
+  const std::wstring command = BuildJavaCommand(L"", L"C:\\My Apps\\Tovane");
+  EXPECT_EQ(command, L"java -classpath " + ClassPath(L"C:\\My Apps\\Tovane") + Tail());
+
+  // Eleven quoted entries, ten separators between closing and opening quote.
+  std::size_t separators = 0;
+  for (std::size_t at = command.find(L"\";\""); at != std::wstring::npos;
+       at = command.find(L"\";\"", at + 1)) {
+    ++separators;
+  }
+  EXPECT_EQ(separators, 10U);
+  EXPECT_EQ(std::count(command.begin(), command.end(), L'"'), 22);
+  EXPECT_EQ(command.back(), L'r');
+}
+
+TEST(BuildJavaCommand, DriveRootFolderGivesTwoSeparatorsBeforeSorvanta) {
+  const std::wstring command = BuildJavaCommand(L"", L"D:\\");
+  EXPECT_EQ(command, L"java -classpath " + ClassPath(L"D:\\") + Tail());
+  EXPECT_NE(command.find(L"\"D:\\\\Sorvanta\\lib\\Sorvanta.jar\""), std::wstring::npos);
+}
+
+class StartJavaApplicationTest : public ::testing::Test {
+ protected:
+  Journal journal;
+  MemoryProcessServices process{journal, L"C:\\Tovane", L"C:\\Users\\me"};
+};
+
+TEST_F(StartJavaApplicationTest, StartsFromTheLauncherFolderAndRestoresTheDirectory) {
+  StartJavaApplication(process, L"C:\\jre");
+
+  ASSERT_EQ(process.started.size(), 1U);
+  EXPECT_EQ(process.started[0].commandLine, BuildJavaCommand(L"C:\\jre", L"C:\\Tovane"));
+  EXPECT_EQ(process.started[0].workingDirectory, L"C:\\Tovane");
+  EXPECT_EQ(process.WorkingDirectory(), L"C:\\Users\\me");
+  const std::vector<std::wstring> expected = {
+      L"LauncherFolder",
+      L"WorkingDirectory",
+      L"ChangeWorkingDirectory C:\\Tovane",
+      L"StartHidden " + BuildJavaCommand(L"C:\\jre", L"C:\\Tovane"),
+      L"ChangeWorkingDirectory C:\\Users\\me",
+      L"WorkingDirectory",
+  };
+  EXPECT_EQ(journal.lines, expected);
+}
+
+TEST_F(StartJavaApplicationTest, AFailedStartLeavesAtOnce) {
+  process.failures.emplace(L"StartHidden", FileNotFound());
+  try {
+    StartJavaApplication(process, L"");
+    FAIL() << "the start did not fail";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.number(), 53);
+    EXPECT_EQ(error.description(), L"File not found");
+  }
+  EXPECT_TRUE(process.started.empty());
+  EXPECT_EQ(journal.lines.back().rfind(L"StartHidden ", 0), 0U);
+}
+
+TEST_F(StartJavaApplicationTest, AFailedChangeOfDirectoryStartsNothing) {
+  process.failures.emplace(L"ChangeWorkingDirectory", PathNotFound());
+  EXPECT_THROW(StartJavaApplication(process, L""), Error);
+  EXPECT_TRUE(process.started.empty());
+}
+
+}  // namespace
+}  // namespace tq

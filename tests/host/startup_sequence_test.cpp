@@ -1,0 +1,54 @@
+#include "launcher/startup_sequence.h"
+
+#include <gtest/gtest.h>
+
+#include "common/error.h"
+#include "launcher/java_command.h"
+#include "platform/memory/memory_process_services.h"
+#include "platform/memory/memory_user_interface.h"
+
+namespace tq {
+namespace {
+
+class StartupSequenceTest : public ::testing::Test {
+ protected:
+  Journal journal;
+  MemoryProcessServices process{journal, L"C:\\Tovane", L"C:\\"};
+  MemoryUserInterface ui{journal};
+};
+
+TEST_F(StartupSequenceTest, ClosesTheSplashStartsJavaWaitsAndEnds) {
+  EXPECT_THROW(RunTimerTick(ui, process, L""), ProcessEnded);
+
+  EXPECT_EQ(journal.lines.front(), L"CloseSplash");
+  ASSERT_EQ(process.started.size(), 1U);
+  EXPECT_EQ(process.started[0].commandLine.rfind(L"java -classpath ", 0), 0U);
+  const std::vector<std::wstring> tail(journal.lines.end() - 3, journal.lines.end());
+  const std::vector<std::wstring> expected = {L"ChangeWorkingDirectory C:\\", L"Sleep 10000",
+                                              L"EndProcess 0"};
+  EXPECT_EQ(tail, expected);
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(StartupSequenceTest, AnUntrappedErrorIsReportedOnceWithoutTheWait) {
+  process.failures.emplace(L"StartHidden", FileNotFound());
+
+  EXPECT_THROW(RunTimerTick(ui, process, L""), ProcessEnded);
+
+  EXPECT_EQ(ui.messages, std::vector<std::wstring>{L"Run-time error '53':\r\n\r\nFile not found"});
+  EXPECT_EQ(ui.exitCode, kExitUntrappedError);
+  for (const std::wstring& line : journal.lines) {
+    EXPECT_NE(line.rfind(L"Sleep", 0), 0U) << "waited after a failed start";
+  }
+  EXPECT_TRUE(process.started.empty());
+}
+
+TEST_F(StartupSequenceTest, AFailureToFindTheLauncherFolderIsReportedToo) {
+  process.failures.emplace(L"LauncherFolder", Error(-2147024809, L"The parameter is incorrect."));
+  EXPECT_THROW(RunTimerTick(ui, process, L""), ProcessEnded);
+  EXPECT_EQ(ui.messages, std::vector<std::wstring>{
+                             L"Run-time error '-2147024809':\r\n\r\nThe parameter is incorrect."});
+}
+
+}  // namespace
+}  // namespace tq
