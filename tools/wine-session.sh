@@ -60,6 +60,9 @@ setsid wineserver -p >/dev/null 2>&1 </dev/null || true
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >"$home/wineboot.log" 2>&1 </dev/null
 fi
+# Drive T: is the tests' own, for programs that must run from a drive root.
+mkdir -p "$home/drive_t"
+ln -sfn "$home/drive_t" "$WINEPREFIX/dosdevices/t:"
 # No window manager runs: tell Wine's X11 driver not to manage windows, which
 # otherwise waits two seconds every time a top-level window is hidden.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null

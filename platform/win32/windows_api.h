@@ -7,6 +7,8 @@
 // call something else. Our own headers never include Windows headers.
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <oleauto.h>
 
 #undef RegGetValue
 #undef CopyFile

@@ -1,0 +1,185 @@
+#include "platform/memory/memory_file_system.h"
+
+#include <memory>
+#include <utility>
+
+namespace tq {
+
+namespace {
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// The path as Windows reads it: slashes become backslashes, a run of
+// separators counts as one (except the two that open a network path), and a
+// closing separator is dropped.
+std::wstring Tidy(const std::wstring& path) {
+  std::wstring tidy;
+  tidy.reserve(path.size());
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const bool separator = IsSeparator(path[i]);
+    if (separator && !tidy.empty() && tidy.back() == L'\\' && i > 1) {
+      continue;
+    }
+    tidy.push_back(separator ? L'\\' : path[i]);
+  }
+  while (tidy.size() > 2 && tidy.back() == L'\\') {
+    tidy.pop_back();
+  }
+  return tidy;
+}
+
+// Windows compares names without regard to case; ASCII and Latin-1 letters
+// are folded here, which is all the tests name.
+wchar_t FoldCase(wchar_t c) {
+  if (c >= L'A' && c <= L'Z') {
+    return static_cast<wchar_t>(c - L'A' + L'a');
+  }
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) {
+    return static_cast<wchar_t>(c + 0x20);
+  }
+  return c;
+}
+
+std::wstring Key(const std::wstring& path) {
+  std::wstring key = Tidy(path);
+  for (wchar_t& c : key) {
+    c = FoldCase(c);
+  }
+  return key;
+}
+
+std::wstring FileName(const std::wstring& tidyPath) {
+  const std::size_t slash = tidyPath.find_last_of(L'\\');
+  return slash == std::wstring::npos ? tidyPath : tidyPath.substr(slash + 1);
+}
+
+}  // namespace
+
+void MemoryFileSystem::Enter(const std::wstring& operation, const std::wstring& argument) {
+  journal_.Add(operation, argument);
+  const int call = ++calls_[operation];
+  for (const Fault& fault : faults_) {
+    if (fault.operation == operation && fault.callNumber == call) {
+      throw Error(fault.error);
+    }
+  }
+}
+
+bool MemoryFileSystem::FileExists(const std::wstring& path) {
+  Enter(L"FileExists", path);
+  // A name with a closing separator asks for a folder, never a file.
+  if (path.empty() || IsSeparator(path.back())) {
+    return false;
+  }
+  return files_.contains(Key(path));
+}
+
+void MemoryFileSystem::CopyFile(const std::wstring& source, const std::wstring& destinationFolder) {
+  Enter(L"CopyFile", source + L" " + destinationFolder);
+  const auto original = files_.find(Key(source));
+  if (original == files_.end()) {
+    throw FileNotFound();
+  }
+  const std::wstring folderKey = Key(destinationFolder);
+  const auto folder = folders_.find(folderKey);
+  if (folder == folders_.end()) {
+    throw PathNotFound();
+  }
+  const std::wstring name = FileName(original->second.path);
+  const std::wstring targetKey = folderKey + L"\\" + Key(name);
+  if (targetKey == original->first) {
+    return;
+  }
+  const auto existing = files_.find(targetKey);
+  if (folder->second.refusesWrites || folders_.contains(targetKey) ||
+      (existing != files_.end() && existing->second.readOnly)) {
+    throw PermissionDenied();
+  }
+  File copy = original->second;
+  copy.path = Tidy(destinationFolder) + L"\\" + name;
+  files_[targetKey] = std::move(copy);
+}
+
+void MemoryFileSystem::AddFolder(const std::wstring& path) {
+  const std::wstring tidy = Tidy(path);
+  // Every prefix that ends before a separator is a folder on the way.
+  for (std::size_t end = tidy.find(L'\\', 1); end != std::wstring::npos;
+       end = tidy.find(L'\\', end + 1)) {
+    const std::wstring above = tidy.substr(0, end);
+    if (above.size() > 1 && above != L"\\") {
+      folders_.try_emplace(Key(above), Folder{above});
+    }
+  }
+  folders_.try_emplace(Key(tidy), Folder{tidy});
+}
+
+void MemoryFileSystem::AddFile(const std::wstring& path, std::string contents, bool readOnly) {
+  const std::wstring tidy = Tidy(path);
+  const std::size_t slash = tidy.find_last_of(L'\\');
+  if (slash != std::wstring::npos) {
+    AddFolder(tidy.substr(0, slash));
+  }
+  files_[Key(tidy)] = File{tidy, std::move(contents), readOnly};
+}
+
+void MemoryFileSystem::RefuseWrites(const std::wstring& folder) {
+  AddFolder(folder);
+  folders_.at(Key(folder)).refusesWrites = true;
+}
+
+bool MemoryFileSystem::HasFolder(const std::wstring& path) const {
+  return folders_.contains(Key(path));
+}
+
+std::optional<std::string> MemoryFileSystem::Contents(const std::wstring& path) const {
+  const auto file = files_.find(Key(path));
+  if (file == files_.end()) {
+    return std::nullopt;
+  }
+  return file->second.contents;
+}
+
+std::vector<std::wstring> MemoryFileSystem::FilePaths() const {
+  std::vector<std::wstring> paths;
+  paths.reserve(files_.size());
+  for (const auto& [key, file] : files_) {
+    paths.push_back(file.path);
+  }
+  return paths;
+}
+
+void MemoryFileSystem::FailCall(const std::wstring& operation, int callNumber, Error error) {
+  faults_.push_back({operation, callNumber, std::move(error)});
+}
+
+namespace {
+
+// What the factory hands out: ModMain owns the view, the test keeps the
+// files.
+class MemoryFileSystemView final : public FileSystem {
+ public:
+  explicit MemoryFileSystemView(MemoryFileSystem& files) : files_(files) {}
+
+  bool FileExists(const std::wstring& path) override { return files_.FileExists(path); }
+  void CopyFile(const std::wstring& source, const std::wstring& destinationFolder) override {
+    files_.CopyFile(source, destinationFolder);
+  }
+
+ private:
+  MemoryFileSystem& files_;
+};
+
+}  // namespace
+
+FileSystemFactory MemoryFileSystemFactory::Bind() {
+  return [this]() -> std::unique_ptr<FileSystem> {
+    journal_.Add(L"CreateFileSystem");
+    ++calls;
+    if (failure) {
+      throw Error(*failure);
+    }
+    return std::make_unique<MemoryFileSystemView>(files_);
+  };
+}
+
+}  // namespace tq

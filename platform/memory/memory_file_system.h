@@ -1,0 +1,88 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/error.h"
+#include "platform/memory/journal.h"
+#include "runtime/file_system.h"
+
+namespace tq {
+
+// Files and folders in memory, named as Windows names them: letters in any
+// case, backslashes or slashes, repeated separators read as one, a folder
+// with or without its closing backslash. Copies follow the rules of the
+// Win32 file system: 53 when the source file is missing, 76 when the
+// destination folder is missing, 70 when the copy is refused.
+class MemoryFileSystem final : public FileSystem {
+ public:
+  explicit MemoryFileSystem(Journal& journal) : journal_(journal) {}
+
+  bool FileExists(const std::wstring& path) override;
+  void CopyFile(const std::wstring& source, const std::wstring& destinationFolder) override;
+
+  // Adds a folder and the folders above it.
+  void AddFolder(const std::wstring& path);
+  // Adds or replaces a file; the folders above it are added too.
+  void AddFile(const std::wstring& path, std::string contents, bool readOnly = false);
+  // A folder that exists but refuses every new or replaced file.
+  void RefuseWrites(const std::wstring& folder);
+
+  [[nodiscard]] bool HasFolder(const std::wstring& path) const;
+  // The file's contents, or nothing when no file is there.
+  [[nodiscard]] std::optional<std::string> Contents(const std::wstring& path) const;
+  // Every file, by the path it was created under, in a stable order.
+  [[nodiscard]] std::vector<std::wstring> FilePaths() const;
+
+  // Makes the callNumber-th call (counted from 1) of the operation
+  // ("FileExists" or "CopyFile") raise the error instead of doing its work.
+  void FailCall(const std::wstring& operation, int callNumber, Error error);
+
+ private:
+  struct File {
+    std::wstring path;
+    std::string contents;
+    bool readOnly = false;
+  };
+  struct Folder {
+    std::wstring path;
+    bool refusesWrites = false;
+  };
+  struct Fault {
+    std::wstring operation;
+    int callNumber;
+    Error error;
+  };
+
+  void Enter(const std::wstring& operation, const std::wstring& argument);
+
+  Journal& journal_;
+  std::map<std::wstring, File> files_;
+  std::map<std::wstring, Folder> folders_;
+  std::vector<Fault> faults_;
+  std::map<std::wstring, int> calls_;
+};
+
+// Hands a ModMain views of one MemoryFileSystem that the test keeps, so the
+// test can prepare and inspect the files around the calls.
+class MemoryFileSystemFactory {
+ public:
+  MemoryFileSystemFactory(MemoryFileSystem& files, Journal& journal)
+      : files_(files), journal_(journal) {}
+
+  // The factory to give to ModMain; valid as long as this object lives.
+  FileSystemFactory Bind();
+
+  // How often the factory was called.
+  int calls = 0;
+  // While set, every call raises this error instead of making an object.
+  std::optional<Error> failure;
+
+ private:
+  MemoryFileSystem& files_;
+  Journal& journal_;
+};
+
+}  // namespace tq

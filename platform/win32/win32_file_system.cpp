@@ -1,0 +1,147 @@
+#include "platform/win32/win32_file_system.h"
+
+#include <utility>
+
+#include "common/error.h"
+#include "platform/win32/win32_error.h"
+#include "platform/win32/windows_api.h"
+
+namespace tq {
+
+namespace {
+
+bool EndsWithSeparator(const std::wstring& path) {
+  return !path.empty() && (path.back() == L'\\' || path.back() == L'/');
+}
+
+enum class Presence { kPresent, kMissing, kUnknown };
+
+// Whether a file (or a folder) is at path. Not being allowed to look is not
+// taken for absence, so that a refusal is not reported as a missing file.
+Presence Look(const std::wstring& path, bool folder) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    return GetLastError() == ERROR_ACCESS_DENIED ? Presence::kUnknown : Presence::kMissing;
+  }
+  const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  return isFolder == folder ? Presence::kPresent : Presence::kMissing;
+}
+
+// The error for a failed step of a copy. The code alone does not say which
+// end is missing (a missing folder shows as 2, 3 or 123 depending on the
+// call and the system), so the ends are looked at again.
+Error CopyFailure(DWORD code, const std::wstring& source, const std::wstring& folder) {
+  if (Look(source, false) == Presence::kMissing) {
+    return FileNotFound();
+  }
+  if (Look(folder, true) == Presence::kMissing) {
+    return PathNotFound();
+  }
+  return ErrorFromWin32(code);
+}
+
+std::wstring FileNameOf(const std::wstring& path) {
+  const std::size_t separator = path.find_last_of(L"\\/:");
+  return separator == std::wstring::npos ? path : path.substr(separator + 1);
+}
+
+std::wstring Hex(DWORD number) {
+  std::wstring digits;
+  do {
+    digits.insert(digits.begin(), L"0123456789abcdef"[number % 16]);
+    number /= 16;
+  } while (number != 0);
+  return digits;
+}
+
+// A file in the destination folder that receives the copy before it gets
+// its final name. Deleted unless released, so a failed copy leaves nothing
+// that could pass for the complete file.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
+  TemporaryFile(TemporaryFile&& other) noexcept
+      : path_(std::move(other.path_)), owned_(std::exchange(other.owned_, false)) {}
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(TemporaryFile&&) = delete;
+  ~TemporaryFile() {
+    if (!owned_) {
+      return;
+    }
+    if (!DeleteFileW(path_.c_str()) && GetLastError() == ERROR_ACCESS_DENIED) {
+      // The copy of a read-only source is read-only too.
+      SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(path_.c_str());
+    }
+  }
+
+  [[nodiscard]] const std::wstring& path() const noexcept { return path_; }
+  void Release() noexcept { owned_ = false; }
+
+ private:
+  std::wstring path_;
+  bool owned_ = true;
+};
+
+// Copies source into a new file of folder (which ends with a separator)
+// under a name of its own.
+TemporaryFile CopyToTemporary(const std::wstring& source, const std::wstring& folder) {
+  // The copy refuses to replace an existing file, so the name it creates is
+  // ours alone; a name already taken is passed over for the next one.
+  DWORD number = GetTickCount() ^ (GetCurrentProcessId() << 16);
+  for (int attempt = 0; attempt < 64; ++attempt, ++number) {
+    TemporaryFile temporary(folder + L"~tq" + Hex(number) + L".tmp");
+    if (CopyFileExW(source.c_str(), temporary.path().c_str(), nullptr, nullptr, nullptr,
+                    COPY_FILE_FAIL_IF_EXISTS)) {
+      return temporary;
+    }
+    const DWORD code = GetLastError();
+    if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) {
+      throw CopyFailure(code, source, folder);
+    }
+    temporary.Release();
+  }
+  throw ErrorFromWin32(ERROR_FILE_EXISTS);
+}
+
+}  // namespace
+
+bool Win32FileSystem::FileExists(const std::wstring& path) {
+  // A name with a closing separator asks for a folder, never a file.
+  return !EndsWithSeparator(path) && Look(path, false) == Presence::kPresent;
+}
+
+void Win32FileSystem::CopyFile(const std::wstring& source, const std::wstring& destinationFolder) {
+  if (Look(source, false) == Presence::kMissing) {
+    throw FileNotFound();
+  }
+  if (Look(destinationFolder, true) == Presence::kMissing) {
+    throw PathNotFound();
+  }
+  // The full target name is composed here: given only the folder, the copy
+  // calls of some systems misreport a missing folder as an invalid name.
+  const std::wstring folder =
+      destinationFolder + (EndsWithSeparator(destinationFolder) ? L"" : L"\\");
+  const std::wstring target = folder + FileNameOf(source);
+
+  // A read-only file is refused, not made writable behind its owner's back.
+  // Windows refuses to replace one anyway; the explicit test gives the same
+  // answer where the system would let the rename through.
+  const DWORD existing = GetFileAttributesW(target.c_str());
+  if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0) {
+    throw PermissionDenied();
+  }
+
+  TemporaryFile temporary = CopyToTemporary(source, folder);
+  // A rename within one folder: the final name shows the old file or the
+  // complete new one, never a part of it.
+  if (!MoveFileExW(temporary.path().c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    throw CopyFailure(GetLastError(), source, destinationFolder);
+  }
+  temporary.Release();
+}
+
+std::unique_ptr<FileSystem> CreateWin32FileSystem() { return std::make_unique<Win32FileSystem>(); }
+
+}  // namespace tq

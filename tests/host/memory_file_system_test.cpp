@@ -1,0 +1,58 @@
+#include "platform/memory/memory_file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/host/file_system_contract.h"
+
+namespace tq {
+namespace {
+
+class MemoryWorld {
+ public:
+  std::wstring Root() { return L"C:\\Temp\\tq fs \u00e4\u00df"; }
+  FileSystem& Files() { return files_; }
+  void AddFolder(const std::wstring& path) { files_.AddFolder(path); }
+  void AddFile(const std::wstring& path, const std::string& contents, bool readOnly) {
+    files_.AddFile(path, contents, readOnly);
+  }
+  std::optional<std::string> Contents(const std::wstring& path) { return files_.Contents(path); }
+  bool IsFolder(const std::wstring& path) { return files_.HasFolder(path); }
+  std::vector<std::wstring> FileNames(std::wstring folder) {
+    while (folder.back() == L'\\') {
+      folder.pop_back();
+    }
+    std::vector<std::wstring> names;
+    for (const std::wstring& path : files_.FilePaths()) {
+      const std::size_t slash = path.find_last_of(L'\\');
+      if (path.substr(0, slash) == folder) {
+        names.push_back(path.substr(slash + 1));
+      }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  Journal journal_;
+  MemoryFileSystem files_{journal_};
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Memory, FileSystemContract, MemoryWorld);
+
+TEST(MemoryFileSystemTest, AFolderThatRefusesWritesRefusesTheCopy) {
+  Journal journal;
+  MemoryFileSystem files(journal);
+  files.AddFile(L"C:\\s\\a.jar", "x");
+  files.RefuseWrites(L"C:\\jre\\lib");
+
+  ExpectError([&] { files.CopyFile(L"C:\\s\\a.jar", L"C:\\jre\\lib\\"); }, 70,
+              L"Permission denied");
+  EXPECT_FALSE(files.FileExists(L"C:\\jre\\lib\\a.jar"));
+  EXPECT_EQ(journal.lines, (std::vector<std::wstring>{L"CopyFile C:\\s\\a.jar C:\\jre\\lib\\",
+                                                      L"FileExists C:\\jre\\lib\\a.jar"}));
+}
+
+}  // namespace
+}  // namespace tq

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Builds TovaneQuillon.exe and runs it under Wine on a demo machine:
+#   - a throwaway Wine prefix (and a virtual X server when there is no display);
+#   - two registered Java runtimes (32-bit registry view): 1.4.2_19, too old,
+#     and 1.6.0_45 in "C:\Program Files (x86)\Java\jre6", whose java.exe is a
+#     stand-in that records what it receives;
+#   - the support folder C:\tovane\GsmModemJar with the four support files;
+#   - the launcher and its application folder Sorvanta in
+#     "C:\Program Files (x86)\Tovane Quillon".
+# Then it prints which runtime was chosen, which support files were copied
+# and what the started program received.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+tools/setup.sh
+
+echo "== building"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j2 --target TovaneQuillon stand_in_java tq_idle >/dev/null
+build=$root/build/win32
+standin=$(find "$build/tests/e2e" -name java.exe | head -n 1)
+
+demo=$(mktemp -d /tmp/tovane-demo.XXXXXX)
+cleanup() { tools/wine-session.sh stop "$demo" || true; }
+trap cleanup EXIT
+echo "== making a Wine prefix in $demo (about 15 s)"
+tools/wine-session.sh start "$demo" "$build/tq_idle.exe" >/dev/null
+# shellcheck source=/dev/null
+. "$demo/env"
+c=$WINEPREFIX/drive_c
+
+app="$c/Program Files (x86)/Tovane Quillon"
+mkdir -p "$app/Sorvanta/lib"
+cp "$build/TovaneQuillon.exe" "$app/"
+for jar in Sorvanta Comm jdc jxl log4j-1.2.8 slf4j-api-1.1.0 slf4j-log4j12-1.1.0 \
+  slf4j-simple-1.1.0 swing-layout-1.0 win32com.dll; do
+  : >"$app/Sorvanta/lib/$jar.jar"
+done
+
+jre="$c/Program Files (x86)/Java/jre6"
+old="$c/Java/j2re1.4.2_19"
+for runtime in "$jre" "$old"; do
+  mkdir -p "$runtime/bin" "$runtime/lib/ext"
+  cp "$standin" "$runtime/bin/java.exe"
+done
+echo "# already in place" >"$jre/lib/javax.comm.properties"
+
+mkdir -p "$c/tovane/GsmModemJar"
+for file in Comm.jar javax.comm.properties Win32com.dll jdc.jar; do
+  echo "demo $file" >"$c/tovane/GsmModemJar/$file"
+done
+
+key='HKLM\SOFTWARE\JavaSoft\Java Runtime Environment'
+wine reg add "$key\\1.4.2_19" /v JavaHome /t REG_SZ /d 'C:\Java\j2re1.4.2_19' /f /reg:32 >/dev/null 2>&1
+wine reg add "$key\\1.6.0_45" /v JavaHome /t REG_SZ /d 'C:\Program Files (x86)\Java\jre6' /f /reg:32 >/dev/null 2>&1
+
+records=$demo/records
+mkdir -p "$records"
+before=$(cd "$jre" && find . -type f | sort)
+
+echo "== running TovaneQuillon.exe (splash for 2 s, then 10 s until it exits)"
+started=$(date +%s.%N)
+TQ_STANDIN_RECORD_DIR="Z:${records//\//\\}" TQ_STANDIN_LINGER_MS=3000 \
+  timeout 90 wine "C:\\Program Files (x86)\\Tovane Quillon\\TovaneQuillon.exe" >/dev/null 2>&1 </dev/null \
+  && status=0 || status=$?
+ended=$(date +%s.%N)
+awk -v s="$started" -v e="$ended" -v c="$status" \
+  'BEGIN { printf "launcher exited with code %s after %.1f s\n", c, e - s }'
+
+echo
+echo "== registered runtimes (32-bit view)"
+echo "  1.4.2_19  C:\\Java\\j2re1.4.2_19              (too old)"
+echo "  1.6.0_45  C:\\Program Files (x86)\\Java\\jre6  (the first of 1.5 or later)"
+echo
+echo "== support files copied into the chosen runtime"
+after=$(cd "$jre" && find . -type f | sort)
+comm -13 <(echo "$before") <(echo "$after") | sed 's/^\.\//  /'
+echo "  (lib/javax.comm.properties was there already and was left alone)"
+echo
+echo "== what the started program received"
+if ls "$records"/* >/dev/null 2>&1; then
+  cat "$records"/*
+else
+  echo "  nothing: no program was started"
+fi
