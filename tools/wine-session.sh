@@ -10,10 +10,14 @@ home=${2:?session folder}
 
 stop() {
   if [ -f "$home/env" ]; then
-    # shellcheck source=/dev/null
-    . "$home/env"
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
+    # In a subshell: the old session's DISPLAY must not leak into a new one.
+    (
+      # shellcheck source=/dev/null
+      . "$home/env"
+      wineserver -k >/dev/null 2>&1 || true
+      wineserver -w >/dev/null 2>&1 || true
+    )
+    rm -f "$home/env"
   fi
   if [ -f "$home/xvfb.pid" ]; then
     kill "$(cat "$home/xvfb.pid")" >/dev/null 2>&1 || true
