@@ -68,9 +68,13 @@ SplashForm::~SplashForm() {
 void SplashForm::Show(std::function<void()> onTimer1) {
   onTimer1_ = std::move(onTimer1);
 
+  // Image1 covers the client area as created, and keeps that size after.
   const ScreenDpi dpi = ReadScreenDpi();
-  RECT frame{0, 0, MulDiv(kClientWidthTwips, dpi.x, kTwipsPerInch),
-             MulDiv(kClientHeightTwips, dpi.y, kTwipsPerInch)};
+  image1Bounds_ = RECT{0, 0, MulDiv(kClientWidthTwips, dpi.x, kTwipsPerInch),
+                       MulDiv(kClientHeightTwips, dpi.y, kTwipsPerInch)};
+  image1_ = SplashPicture::Load(instance_, kSplashPictureResource);
+
+  RECT frame = image1Bounds_;
   constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
   AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
   const int width = frame.right - frame.left;
@@ -128,6 +132,15 @@ LRESULT SplashForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         onTimer1();
       }
       return 0;
+    case WM_ERASEBKGND:
+      EraseAroundImage1(reinterpret_cast<HDC>(wParam));
+      return 1;
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_PRINTCLIENT:
+      image1_.Draw(reinterpret_cast<HDC>(wParam), image1Bounds_);
+      return 0;
     case WM_DESTROY:
       KillTimer(window, kTimer1);
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -142,6 +155,29 @@ LRESULT SplashForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+// Only the part that Image1 leaves uncovered gets the grey background, so
+// the picture does not flash grey when the window is resized or uncovered.
+void SplashForm::EraseAroundImage1(HDC dc) const {
+  RECT client{};
+  GetClientRect(window_, &client);
+  const int saved = SaveDC(dc);
+  if (!image1_.empty()) {
+    ExcludeClipRect(dc, image1Bounds_.left, image1Bounds_.top, image1Bounds_.right,
+                    image1Bounds_.bottom);
+  }
+  FillRect(dc, &client, background_);
+  RestoreDC(dc, saved);
+}
+
+void SplashForm::Paint() {
+  PAINTSTRUCT paint{};
+  HDC dc = BeginPaint(window_, &paint);
+  if (dc != nullptr) {
+    image1_.Draw(dc, image1Bounds_);
+    EndPaint(window_, &paint);
   }
 }
 

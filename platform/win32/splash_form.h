@@ -2,16 +2,20 @@
 
 #include <functional>
 
+#include "platform/win32/com_apartment.h"
+#include "platform/win32/splash_picture.h"
 #include "platform/win32/windows_api.h"
 
 namespace tq {
 
 inline constexpr wchar_t kProductTitle[] = L"Tovane Quillon";
 
-// The start-up window frmSplash with its timer Timer1: the product's picture
-// under the product's caption, centred, in a standard sizable frame. The
-// timer's first tick runs the handler given to Show; a later tick never
-// comes, because the handler closes the window first.
+// The start-up window frmSplash with its picture Image1 and its timer
+// Timer1: the product's picture under the product's caption, centred, in a
+// standard sizable frame. Image1 keeps its place and size when the window is
+// resized; the grey background shows wherever it does not reach. The timer's
+// first tick runs the handler given to Show; a later tick never comes,
+// because the handler closes the window first.
 class SplashForm {
  public:
   explicit SplashForm(HINSTANCE instance);
@@ -32,10 +36,15 @@ class SplashForm {
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void EraseAroundImage1(HDC dc) const;
+  void Paint();
 
   HINSTANCE instance_;
   HBRUSH background_;
   HWND window_ = nullptr;
+  ComApartment apartment_;  // declared before image1_, so it outlives the picture
+  SplashPicture image1_;
+  RECT image1Bounds_{};
   bool closingForTick_ = false;
   std::function<void()> onTimer1_;
 };
