@@ -1,0 +1,39 @@
+#pragma once
+
+// The common ground of the tests that run the real launcher: the programs,
+// a scratch folder on C: for launcher layouts, a record folder for the
+// stand-in java.exe, and a registry in a known state.
+
+#include <gtest/gtest.h>
+
+#include "tests/e2e/harness.h"
+#include "tests/e2e/registry_scope.h"
+#include "tests/e2e/stand_in_records.h"
+
+namespace tq::e2e {
+
+// What the user sees of the launcher: the splash window's class and the
+// title of the splash and of every message box.
+inline constexpr wchar_t kSplashClass[] = L"frmSplash";
+inline constexpr wchar_t kLauncherTitle[] = L"Tovane Quillon";
+
+class LauncherTest : public ::testing::Test {
+ protected:
+  // Java discovery finds exactly one registered runtime, "1.6", whose
+  // JavaHome is empty text: discovery then ends with an empty Java home and
+  // no message, and the launcher starts the bare "java".
+  LauncherTest() {
+    registry.RemoveTree(HKEY_LOCAL_MACHINE, kJavaRuntimeKey);
+    RegisterJavaRuntime(registry, L"1.6", L"");
+  }
+
+  // Destroyed in reverse: the stand-ins end, the registry is restored, the
+  // scratch folder goes. Launchers that tests start are ended before all
+  // of that, by their own destructors.
+  const Programs programs = Programs::FromEnvironment();
+  const ScratchFolder scratch;
+  RegistryScope registry;
+  StandInRecords records{scratch.path() + L"\\records"};
+};
+
+}  // namespace tq::e2e
