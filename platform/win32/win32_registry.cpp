@@ -1,0 +1,98 @@
+#include "platform/win32/win32_registry.h"
+
+#include <cstdint>
+#include <limits>
+
+#include "common/error.h"
+#include "platform/win32/windows_api.h"
+
+namespace tq {
+namespace {
+
+// Key handles travel as 32-bit numbers; the launcher is a 32-bit program,
+// where an HKEY, the predefined roots included, is one.
+static_assert(sizeof(HKEY) == sizeof(KeyHandle), "the launcher is built for 32-bit Windows only");
+
+HKEY ToHkey(KeyHandle key) { return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key)); }
+
+KeyHandle FromHkey(HKEY key) {
+  return static_cast<KeyHandle>(reinterpret_cast<std::uintptr_t>(key));
+}
+
+int ToLength(std::size_t length) {
+  if (length > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+    throw Overflow();
+  }
+  return static_cast<int>(length);
+}
+
+}  // namespace
+
+std::int32_t Win32Registry::OpenKey(KeyHandle parent, const std::string& path,
+                                    std::uint32_t options, std::uint32_t access,
+                                    KeyHandle* result) {
+  HKEY opened = nullptr;
+  const LONG status = RegOpenKeyExA(ToHkey(parent), path.c_str(), options, access, &opened);
+  if (status == ERROR_SUCCESS && result != nullptr) {
+    *result = FromHkey(opened);
+  }
+  return status;
+}
+
+std::int32_t Win32Registry::EnumKey(KeyHandle key, std::uint32_t index, char* name,
+                                    std::uint32_t nameSize) {
+  return RegEnumKeyA(ToHkey(key), index, name, nameSize);
+}
+
+std::int32_t Win32Registry::QueryValue(KeyHandle key, const std::string& valueName,
+                                       std::uint32_t* reserved, std::uint32_t* type,
+                                       std::uint8_t* data, std::uint32_t* size) {
+  // DWORD and std::uint32_t are distinct types of the same width here; the
+  // call works on copies and hands back whatever it wrote.
+  DWORD reservedCopy = reserved == nullptr ? 0 : *reserved;
+  DWORD typeCopy = type == nullptr ? 0 : *type;
+  DWORD sizeCopy = size == nullptr ? 0 : *size;
+  const LONG status = RegQueryValueExA(
+      ToHkey(key), valueName.c_str(), reserved == nullptr ? nullptr : &reservedCopy,
+      type == nullptr ? nullptr : &typeCopy, data, size == nullptr ? nullptr : &sizeCopy);
+  if (type != nullptr) {
+    *type = typeCopy;
+  }
+  if (size != nullptr) {
+    *size = sizeCopy;
+  }
+  return status;
+}
+
+std::int32_t Win32Registry::CloseKey(KeyHandle key) { return RegCloseKey(ToHkey(key)); }
+
+std::string Win32Registry::ToAnsi(const std::wstring& text) {
+  if (text.empty()) {
+    return {};
+  }
+  // The explicit length converts embedded NULs too and adds no terminator;
+  // a character may take more than one byte.
+  const int length = ToLength(text.size());
+  const int needed =
+      WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(needed), '\0');
+  if (needed > 0) {
+    WideCharToMultiByte(CP_ACP, 0, text.data(), length, bytes.data(), needed, nullptr, nullptr);
+  }
+  return bytes;
+}
+
+std::wstring Win32Registry::FromAnsi(const std::string& bytes) {
+  if (bytes.empty()) {
+    return {};
+  }
+  const int length = ToLength(bytes.size());
+  const int needed = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
+  std::wstring text(static_cast<std::size_t>(needed), L'\0');
+  if (needed > 0) {
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, text.data(), needed);
+  }
+  return text;
+}
+
+}  // namespace tq

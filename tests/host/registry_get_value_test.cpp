@@ -1,0 +1,365 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/error.h"
+#include "platform/memory/memory_registry.h"
+#include "registry/m_registry.h"
+
+namespace tq {
+namespace {
+
+using namespace std::string_literals;
+
+constexpr const wchar_t* kKey = L"SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.5";
+
+ByteArray Bytes(std::size_t count, std::uint8_t first = 0) {
+  ByteArray bytes(count);
+  for (std::size_t index = 0; index < count; ++index) {
+    bytes[index] = static_cast<std::uint8_t>(first + index * 7);
+  }
+  return bytes;
+}
+
+class RegistryGetValueTest : public ::testing::Test {
+ protected:
+  MemoryRegistry registry;
+
+  void Set(std::uint32_t type, ByteArray data, const std::wstring& name = L"Value") {
+    registry.SetValue(kHkeyLocalMachine, kKey, name, type, std::move(data));
+  }
+
+  RegVariant Get(const std::wstring& name = L"Value",
+                 std::optional<RegVariant> defaultValue = std::nullopt) {
+    return RegGetValue(registry, kHkeyLocalMachine, kKey, name, std::move(defaultValue));
+  }
+
+  std::vector<std::uint32_t> QueryBufferSizes() const {
+    std::vector<std::uint32_t> sizes;
+    for (const MemoryRegistry::Call& call : registry.calls()) {
+      if (call.operation == MemoryRegistry::kQueryValue) {
+        sizes.push_back(call.bufferSize);
+      }
+    }
+    return sizes;
+  }
+
+  // The error the read raises, after checking that the key was closed before
+  // the error reached the caller.
+  Error RaisedError(const std::function<void()>& read) {
+    const std::size_t openBefore = registry.OpenHandleCount();
+    try {
+      read();
+    } catch (const Error& error) {
+      EXPECT_EQ(registry.OpenHandleCount(), openBefore);
+      EXPECT_EQ(registry.calls().back().operation, MemoryRegistry::kCloseKey);
+      return error;
+    }
+    ADD_FAILURE() << "no error";
+    return {0, L""};
+  }
+
+  void ExpectUnsupported(const std::function<void()>& read) {
+    const Error error = RaisedError(read);
+    EXPECT_EQ(error.number(), 1001);
+    EXPECT_EQ(error.description(), L"Unsupported value type");
+  }
+};
+
+TEST_F(RegistryGetValueTest, AStringDropsItsClosingNulAndTakesOneQuery) {
+  registry.SetString(kHkeyLocalMachine, kKey, L"JavaHome", L"C:\\jre");
+
+  EXPECT_EQ(Get(L"JavaHome"), RegVariant(L"C:\\jre"s));
+
+  EXPECT_EQ(QueryBufferSizes(), std::vector<std::uint32_t>{1024});
+  EXPECT_EQ(registry.calls()[1].name, "JavaHome");
+  EXPECT_EQ(registry.OpenHandleCount(), 0U);
+  EXPECT_EQ(registry.calls().back().operation, MemoryRegistry::kCloseKey);
+}
+
+TEST_F(RegistryGetValueTest, UpTo1024BytesTakeOneQueryAndMoreExactlyTwo) {
+  registry.SetString(kHkeyLocalMachine, kKey, L"Fits", std::wstring(1023, L'a'));
+  registry.SetString(kHkeyLocalMachine, kKey, L"Larger", std::wstring(1024, L'b'));
+
+  EXPECT_EQ(Get(L"Fits"), RegVariant(std::wstring(1023, L'a')));
+  EXPECT_EQ(QueryBufferSizes(), std::vector<std::uint32_t>{1024});
+
+  EXPECT_EQ(Get(L"Larger"), RegVariant(std::wstring(1024, L'b')));
+  EXPECT_EQ(QueryBufferSizes(), (std::vector<std::uint32_t>{1024, 1024, 1025}));
+  EXPECT_EQ(registry.OpenHandleCount(), 0U);
+}
+
+TEST_F(RegistryGetValueTest, StringKindsKeepReferencesAndInnerNuls) {
+  registry.SetString(kHkeyLocalMachine, kKey, L"Expand", L"%ProgramFiles%\\Java", kRegExpandSz);
+  registry.SetString(kHkeyLocalMachine, kKey, L"Inner", L"a\0b"s);
+  Set(kRegMultiSz, {'a', 0, 'b', 0, 0}, L"Multi");
+  registry.SetString(kHkeyLocalMachine, kKey, L"", L"unnamed");
+
+  EXPECT_EQ(Get(L"Expand"), RegVariant(L"%ProgramFiles%\\Java"s));
+  EXPECT_EQ(Get(L"Inner"), RegVariant(L"a\0b"s));
+  const RegVariant multi = Get(L"Multi");
+  EXPECT_EQ(multi, RegVariant(L"a\0b"s));
+  EXPECT_EQ(std::get<std::wstring>(multi).size(), 3U);
+  EXPECT_EQ(Get(L""), RegVariant(L"unnamed"s));
+}
+
+TEST_F(RegistryGetValueTest, ADwordIsTheFirstFourBytesLeastSignificantFirst) {
+  Set(kRegDword, {0xFF, 0xFF, 0xFF, 0xFF}, L"MinusOne");
+  Set(kRegDword, {0x01, 0x00, 0x00, 0x00}, L"One");
+  Set(kRegDword, {0x78, 0x56, 0x34, 0x12, 0x99, 0x99}, L"Long");
+  Set(kRegDword, {0x01, 0x02}, L"Short");
+  registry.SetDword(kHkeyLocalMachine, kKey, L"Built", 0x80000000U);
+
+  EXPECT_EQ(Get(L"MinusOne"), RegVariant(std::int32_t{-1}));
+  EXPECT_EQ(Get(L"One"), RegVariant(std::int32_t{1}));
+  EXPECT_EQ(Get(L"Long"), RegVariant(std::int32_t{0x12345678}));
+  // The buffer starts zero-filled: what a short value leaves unwritten reads 0.
+  EXPECT_EQ(Get(L"Short"), RegVariant(std::int32_t{0x0201}));
+  EXPECT_EQ(Get(L"Built"), RegVariant(std::int32_t{-2147483647 - 1}));
+}
+
+TEST_F(RegistryGetValueTest, BinaryValuesComeBackWithExactlyTheirSize) {
+  for (const std::size_t size : {10U, 1024U, 3000U}) {
+    Set(kRegBinary, Bytes(size, 3), L"Binary" + std::to_wstring(size));
+  }
+
+  EXPECT_EQ(Get(L"Binary10"), RegVariant(Bytes(10, 3)));
+  EXPECT_EQ(Get(L"Binary1024"), RegVariant(Bytes(1024, 3)));
+  EXPECT_EQ(Get(L"Binary3000"), RegVariant(Bytes(3000, 3)));
+  EXPECT_EQ(QueryBufferSizes(), (std::vector<std::uint32_t>{1024, 1024, 1024, 3000}));
+}
+
+TEST_F(RegistryGetValueTest, UnsupportedTypesRaise1001AfterTheKeyIsClosedEvenWithADefault) {
+  for (const std::uint32_t type :
+       {kRegNone, kRegDwordBigEndian, kRegLink, 8U, 9U, 10U, kRegQword, 12U, 0xFFFFFFFFU}) {
+    SCOPED_TRACE(type);
+    Set(type, {1, 2, 3, 4, 5, 6, 7, 8});
+    ExpectUnsupported([&] { Get(); });
+    ExpectUnsupported([&] { Get(L"Value", RegVariant(L"fallback"s)); });
+  }
+}
+
+TEST_F(RegistryGetValueTest, AMissingValueRaises1001EvenWithADefault) {
+  registry.CreateKey(kHkeyLocalMachine, kKey);
+
+  ExpectUnsupported([&] { Get(L"JavaHome"); });
+  ExpectUnsupported([&] { Get(L"JavaHome", RegVariant(std::int32_t{5})); });
+  EXPECT_EQ(QueryBufferSizes(), (std::vector<std::uint32_t>{1024, 1024}));
+
+  // Any failure of the query other than "more data" leaves the type at 0.
+  registry.SetString(kHkeyLocalMachine, kKey, L"JavaHome", L"C:\\jre");
+  registry.FailCall(MemoryRegistry::kQueryValue, 3, kErrorAccessDenied);
+  ExpectUnsupported([&] { Get(L"JavaHome"); });
+}
+
+TEST_F(RegistryGetValueTest, TheDefaultComesBackUnchangedOnlyWhenTheKeyCannotBeOpened) {
+  registry.SetString(kHkeyLocalMachine, kKey, L"JavaHome", L"C:\\jre");
+  registry.CreateKey(kHkeyLocalMachine, L"SOFTWARE\\Locked");
+  registry.DenyRead(kHkeyLocalMachine, L"SOFTWARE\\Locked");
+  const auto fromMissingKey = [&](std::optional<RegVariant> defaultValue) {
+    return RegGetValue(registry, kHkeyLocalMachine, L"SOFTWARE\\Missing", L"JavaHome",
+                       std::move(defaultValue));
+  };
+
+  EXPECT_EQ(fromMissingKey(std::nullopt), RegVariant(Empty{}));
+  for (const RegVariant& defaultValue :
+       {RegVariant(Empty{}), RegVariant(L"C:\\other"s), RegVariant(std::int32_t{-7}),
+        RegVariant(ByteArray{1, 0, 2})}) {
+    EXPECT_EQ(fromMissingKey(defaultValue), defaultValue);
+  }
+  EXPECT_EQ(RegGetValue(registry, kHkeyLocalMachine, L"SOFTWARE\\Locked", L"JavaHome",
+                        RegVariant(L"kept"s)),
+            RegVariant(L"kept"s));
+  EXPECT_EQ(registry.CallCount(MemoryRegistry::kQueryValue), 0U);
+
+  EXPECT_EQ(Get(L"JavaHome", RegVariant(L"C:\\other"s)), RegVariant(L"C:\\jre"s));
+  EXPECT_EQ(registry.OpenHandleCount(), 0U);
+}
+
+TEST_F(RegistryGetValueTest, DataTooShortForItsTypeGivesAnEmptyResult) {
+  Set(kRegSz, {}, L"Sz");
+  Set(kRegExpandSz, {}, L"Expand");
+  Set(kRegBinary, {}, L"Binary");
+  Set(kRegMultiSz, {0}, L"MultiOne");
+  Set(kRegMultiSz, {}, L"MultiNone");
+  Set(kRegMultiSz, {'x', 0}, L"MultiTwo");
+
+  EXPECT_EQ(Get(L"Sz"), RegVariant(L""s));
+  EXPECT_EQ(Get(L"Expand"), RegVariant(L""s));
+  EXPECT_EQ(Get(L"Binary"), RegVariant(ByteArray{}));
+  EXPECT_EQ(Get(L"MultiOne"), RegVariant(L""s));
+  EXPECT_EQ(Get(L"MultiNone"), RegVariant(L""s));
+  EXPECT_EQ(Get(L"MultiTwo"), RegVariant(L""s));
+  EXPECT_EQ(registry.OpenHandleCount(), 0U);
+}
+
+TEST_F(RegistryGetValueTest, AValueThatChangesBetweenTheQueriesIsNeverReadBeyondTheBuffer) {
+  Set(kRegBinary, Bytes(2000), L"Grows");
+  registry.AfterQuery(1, [](MemoryRegistry& changed) {
+    changed.SetValue(kHkeyLocalMachine, kKey, L"Grows", kRegBinary, Bytes(5000));
+  });
+  // The second query finds 5000 bytes and reports that size without writing
+  // the 2000-byte buffer: the buffer is all there is.
+  EXPECT_EQ(Get(L"Grows"), RegVariant(ByteArray(2000, 0)));
+  EXPECT_EQ(QueryBufferSizes(), (std::vector<std::uint32_t>{1024, 2000}));
+
+  registry.SetString(kHkeyLocalMachine, kKey, L"GrowsText", std::wstring(1500, L'g'));
+  registry.AfterQuery(3, [](MemoryRegistry& changed) {
+    changed.SetString(kHkeyLocalMachine, kKey, L"GrowsText", std::wstring(4000, L'G'));
+  });
+  EXPECT_EQ(Get(L"GrowsText"), RegVariant(std::wstring(1500, L'\0')));
+
+  Set(kRegBinary, Bytes(2000), L"Shrinks");
+  registry.AfterQuery(5, [](MemoryRegistry& changed) {
+    changed.SetValue(kHkeyLocalMachine, kKey, L"Shrinks", kRegBinary, Bytes(10));
+  });
+  EXPECT_EQ(Get(L"Shrinks"), RegVariant(Bytes(10)));
+
+  // Gone at the second query: type and size stay as the first query left them.
+  Set(kRegBinary, Bytes(2000), L"Vanishes");
+  registry.AfterQuery(7, [](MemoryRegistry& changed) {
+    changed.RemoveValue(kHkeyLocalMachine, kKey, L"Vanishes");
+  });
+  EXPECT_EQ(Get(L"Vanishes"), RegVariant(ByteArray(2000, 0)));
+  EXPECT_EQ(registry.OpenHandleCount(), 0U);
+}
+
+TEST_F(RegistryGetValueTest, AFailedCloseIsIgnored) {
+  registry.SetString(kHkeyLocalMachine, kKey, L"JavaHome", L"C:\\jre");
+  registry.FailCall(MemoryRegistry::kCloseKey, 0, kErrorInvalidHandle);
+  EXPECT_EQ(Get(L"JavaHome"), RegVariant(L"C:\\jre"s));
+}
+
+TEST_F(RegistryGetValueTest, TheRootIsNeverClosed) {
+  registry.SetString(kHkeyLocalMachine, kKey, L"JavaHome", L"C:\\jre");
+  KeyHandle root = 0;
+  ASSERT_EQ(registry.OpenKey(kHkeyLocalMachine, "SOFTWARE\\JavaSoft", 0, kKeyRead, &root), 0);
+
+  EXPECT_EQ(RegGetValue(registry, root, L"Java Runtime Environment\\1.5", L"JavaHome"),
+            RegVariant(L"C:\\jre"s));
+  ExpectUnsupported([&] { RegGetValue(registry, root, L"", L"Nothing"); });
+
+  for (const MemoryRegistry::Call& call : registry.calls()) {
+    EXPECT_FALSE(call.operation == MemoryRegistry::kCloseKey && call.key == root);
+  }
+  EXPECT_TRUE(registry.IsOpen(root));
+}
+
+TEST(RegistryCodePageTest, TextRoundTripsInTheSingleByteCodePage) {
+  MemoryRegistry registry(CodePage::kWindows1252);
+  const std::wstring path = L"SOFTWARE\\Caf\u00E9";
+  const std::wstring text = L"C:\\Programme\\J\u00E4va \u20AC \u0153\u017E\u00FF";
+  registry.SetString(kHkeyLocalMachine, path, L"Na\u00EFve", text);
+  registry.SetString(kHkeyLocalMachine, path, L"Long", std::wstring(1024, L'\u00E9'));
+
+  EXPECT_EQ(RegGetValue(registry, kHkeyLocalMachine, path, L"Na\u00EFve"), RegVariant(text));
+  EXPECT_EQ(RegGetValue(registry, kHkeyLocalMachine, path, L"Long"),
+            RegVariant(std::wstring(1024, L'\u00E9')));
+  EXPECT_EQ(registry.CallCount(MemoryRegistry::kQueryValue), 3U);
+}
+
+TEST(RegistryCodePageTest, TextRoundTripsInTheDoubleByteCodePage) {
+  MemoryRegistry registry(CodePage::kShiftJisSubset);
+  const std::wstring path = L"SOFTWARE\\\u65E5\u672C\u8A9E";
+  const std::wstring text = L"C:\\\u30B8\u30E3\u30D0\\\u3042\uFF76 jre";
+  // 名前 is not in the code page: the narrow interface cannot name it.
+  registry.SetString(kHkeyLocalMachine, path, L"\u540D\u524D", L"unreachable");
+  registry.SetString(kHkeyLocalMachine, path, L"\u3072", text);
+  // 512 two-byte characters and the NUL: 1025 bytes.
+  registry.SetString(kHkeyLocalMachine, path, L"Long", std::wstring(512, L'\u3042'));
+
+  EXPECT_EQ(RegGetValue(registry, kHkeyLocalMachine, path, L"\u3072"), RegVariant(text));
+  const std::size_t queries = registry.CallCount(MemoryRegistry::kQueryValue);
+  EXPECT_EQ(RegGetValue(registry, kHkeyLocalMachine, path, L"Long"),
+            RegVariant(std::wstring(512, L'\u3042')));
+  EXPECT_EQ(registry.CallCount(MemoryRegistry::kQueryValue), queries + 2);
+  EXPECT_EQ(registry.calls()[registry.calls().size() - 2].bufferSize, 1025U);
+  EXPECT_THROW(RegGetValue(registry, kHkeyLocalMachine, path, L"\u540D\u524D"), Error);
+  EXPECT_EQ(registry.calls().back().operation, MemoryRegistry::kCloseKey);
+}
+
+// Answers every query with the same status, type and size, as a broken or
+// hostile registry could.
+class FixedAnswer final : public RegistryProvider {
+ public:
+  FixedAnswer(std::int32_t status, std::uint32_t type, std::uint32_t size)
+      : status_(status), type_(type), size_(size) {}
+
+  int openHandles = 0;
+  std::vector<std::uint32_t> bufferSizes;
+
+  std::int32_t OpenKey(KeyHandle, const std::string&, std::uint32_t, std::uint32_t,
+                       KeyHandle* result) override {
+    ++openHandles;
+    *result = 9;
+    return kErrorSuccess;
+  }
+  std::int32_t EnumKey(KeyHandle, std::uint32_t, char*, std::uint32_t) override {
+    return kErrorNoMoreItems;
+  }
+  std::int32_t QueryValue(KeyHandle, const std::string&, std::uint32_t*, std::uint32_t* type,
+                          std::uint8_t*, std::uint32_t* size) override {
+    bufferSizes.push_back(*size);
+    *type = type_;
+    *size = size_;
+    return status_;
+  }
+  std::int32_t CloseKey(KeyHandle) override {
+    --openHandles;
+    return kErrorSuccess;
+  }
+  std::string ToAnsi(const std::wstring& text) override { return ToWindows1252(text); }
+  std::wstring FromAnsi(const std::string& bytes) override { return FromWindows1252(bytes); }
+
+ private:
+  std::int32_t status_;
+  std::uint32_t type_;
+  std::uint32_t size_;
+};
+
+int ErrorNumberOf(FixedAnswer& registry) {
+  try {
+    RegGetValue(registry, kHkeyLocalMachine, L"Key", L"Value");
+  } catch (const Error& error) {
+    EXPECT_EQ(registry.openHandles, 0);
+    return error.number();
+  }
+  return 0;
+}
+
+TEST(RegistrySizeArithmeticTest, SizesAreSigned32BitAndTheirArithmeticIsChecked) {
+  // 0x80000000 is the smallest signed 32-bit number: size - 1 overflows.
+  FixedAnswer smallestString(kErrorSuccess, kRegSz, 0x80000000U);
+  EXPECT_EQ(ErrorNumberOf(smallestString), kOverflow);
+  FixedAnswer multi(kErrorSuccess, kRegMultiSz, 0x80000001U);
+  EXPECT_EQ(ErrorNumberOf(multi), kOverflow);
+
+  // Other negative sizes are merely too small.
+  FixedAnswer negativeString(kErrorSuccess, kRegSz, 0xFFFFFFF0U);
+  EXPECT_EQ(RegGetValue(negativeString, kHkeyLocalMachine, L"Key", L"Value"), RegVariant(L""s));
+  FixedAnswer negativeBinary(kErrorSuccess, kRegBinary, 0x80000000U);
+  EXPECT_EQ(RegGetValue(negativeBinary, kHkeyLocalMachine, L"Key", L"Value"),
+            RegVariant(ByteArray{}));
+
+  // No buffer can have a negative size.
+  FixedAnswer negativeNeed(kErrorMoreData, kRegBinary, 0x90000000U);
+  EXPECT_EQ(ErrorNumberOf(negativeNeed), kOverflow);
+  EXPECT_EQ(negativeNeed.bufferSizes, std::vector<std::uint32_t>{1024});
+
+  // A size beyond the buffer of a successful query counts as the buffer.
+  FixedAnswer tooLarge(kErrorSuccess, kRegBinary, 5000);
+  EXPECT_EQ(RegGetValue(tooLarge, kHkeyLocalMachine, L"Key", L"Value"),
+            RegVariant(ByteArray(1024)));
+}
+
+TEST(RegistrySizeArithmeticTest, ARetryThatStillFindsTooLittleRoomIsNotRepeated) {
+  FixedAnswer alwaysMore(kErrorMoreData, kRegSz, 1500);
+  EXPECT_EQ(RegGetValue(alwaysMore, kHkeyLocalMachine, L"Key", L"Value"),
+            RegVariant(std::wstring(1499, L'\0')));
+  EXPECT_EQ(alwaysMore.bufferSizes, (std::vector<std::uint32_t>{1024, 1500}));
+}
+
+}  // namespace
+}  // namespace tq
