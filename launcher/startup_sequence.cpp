@@ -5,14 +5,16 @@
 #include "common/error.h"
 #include "launcher/java_command.h"
 #include "launcher/user_interface.h"
+#include "runtime/mod_main.h"
 
 namespace tq {
 
-void Timer1_Timer(UserInterface& ui, ProcessServices& process, const std::wstring& javaHomePath) {
+void Timer1_Timer(UserInterface& ui, ProcessServices& process, ModMain& modMain) {
   // Closing the splash destroys the timer too, so this tick is the only one,
   // and no launcher window stands behind the message boxes that follow.
   ui.CloseSplash();
-  StartJavaApplication(process, javaHomePath);
+  modMain.FindJavaHome();
+  StartJavaApplication(process, modMain.JavaHomePath);
   ui.Sleep(kWaitAfterStartMilliseconds);
   ui.EndProcess(kExitStarted);
 }
@@ -30,9 +32,9 @@ void ReportAndEnd(UserInterface& ui, const Error& error) {
 
 }  // namespace
 
-void RunTimerTick(UserInterface& ui, ProcessServices& process, const std::wstring& javaHomePath) {
+void RunTimerTick(UserInterface& ui, ProcessServices& process, ModMain& modMain) {
   try {
-    Timer1_Timer(ui, process, javaHomePath);
+    Timer1_Timer(ui, process, modMain);
   } catch (const Error& error) {
     ReportAndEnd(ui, error);
   } catch (const std::bad_alloc&) {

@@ -4,6 +4,7 @@
 
 namespace tq {
 
+class ModMain;
 class ProcessServices;
 class UserInterface;
 
@@ -18,12 +19,12 @@ inline constexpr unsigned kExitUntrappedError = 2;
 // The work of the splash timer's first tick: close the splash, choose the
 // Java runtime, start the application, wait, end the process. Errors that
 // no step handles leave it. Does not return: the process ends inside.
-void Timer1_Timer(UserInterface& ui, ProcessServices& process, const std::wstring& javaHomePath);
+void Timer1_Timer(UserInterface& ui, ProcessServices& process, ModMain& modMain);
 
 // The tick as the window's timer delivers it: Timer1_Timer under the
 // top-level report, which shows an untrapped error's number and
 // description and ends the process. Nothing escapes from here.
-void RunTimerTick(UserInterface& ui, ProcessServices& process, const std::wstring& javaHomePath);
+void RunTimerTick(UserInterface& ui, ProcessServices& process, ModMain& modMain);
 
 // The text of the top-level report of an untrapped error.
 std::wstring RuntimeErrorText(int number, const std::wstring& description);

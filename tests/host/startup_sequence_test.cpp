@@ -4,8 +4,12 @@
 
 #include "common/error.h"
 #include "launcher/java_command.h"
+#include "platform/memory/memory_file_system.h"
+#include "platform/memory/memory_number_conversion.h"
 #include "platform/memory/memory_process_services.h"
+#include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_user_interface.h"
+#include "runtime/mod_main.h"
 
 namespace tq {
 namespace {
@@ -15,10 +19,21 @@ class StartupSequenceTest : public ::testing::Test {
   Journal journal;
   MemoryProcessServices process{journal, L"C:\\Tovane", L"C:\\"};
   MemoryUserInterface ui{journal};
+  MemoryRegistry registry;
+  MemoryFileSystem files{journal};
+  MemoryFileSystemFactory factory{files, journal};
+  MemoryNumberConversion numbers;
+  ModMain modMain{registry, factory.Bind(), numbers, ui};
+
+  void SetUp() override {
+    // A runtime is registered but names no folder: the bare "java" runs.
+    registry.SetString(kHkeyLocalMachine, L"SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.6",
+                       L"JavaHome", L"");
+  }
 };
 
 TEST_F(StartupSequenceTest, ClosesTheSplashStartsJavaWaitsAndEnds) {
-  EXPECT_THROW(RunTimerTick(ui, process, L""), ProcessEnded);
+  EXPECT_THROW(RunTimerTick(ui, process, modMain), ProcessEnded);
 
   EXPECT_EQ(journal.lines.front(), L"CloseSplash");
   ASSERT_EQ(process.started.size(), 1U);
@@ -33,7 +48,7 @@ TEST_F(StartupSequenceTest, ClosesTheSplashStartsJavaWaitsAndEnds) {
 TEST_F(StartupSequenceTest, AnUntrappedErrorIsReportedOnceWithoutTheWait) {
   process.failures.emplace(L"StartHidden", FileNotFound());
 
-  EXPECT_THROW(RunTimerTick(ui, process, L""), ProcessEnded);
+  EXPECT_THROW(RunTimerTick(ui, process, modMain), ProcessEnded);
 
   EXPECT_EQ(ui.messages, std::vector<std::wstring>{L"Run-time error '53':\r\n\r\nFile not found"});
   EXPECT_EQ(ui.exitCode, kExitUntrappedError);
@@ -45,7 +60,7 @@ TEST_F(StartupSequenceTest, AnUntrappedErrorIsReportedOnceWithoutTheWait) {
 
 TEST_F(StartupSequenceTest, AFailureToFindTheLauncherFolderIsReportedToo) {
   process.failures.emplace(L"LauncherFolder", Error(-2147024809, L"The parameter is incorrect."));
-  EXPECT_THROW(RunTimerTick(ui, process, L""), ProcessEnded);
+  EXPECT_THROW(RunTimerTick(ui, process, modMain), ProcessEnded);
   EXPECT_EQ(ui.messages, std::vector<std::wstring>{
                              L"Run-time error '-2147024809':\r\n\r\nThe parameter is incorrect."});
 }
