@@ -71,5 +71,7 @@ ln -sfn "$home/drive_t" "$WINEPREFIX/dosdevices/t:"
 # otherwise waits two seconds every time a top-level window is hidden.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
 setsid wine "$idle" >/dev/null 2>&1 </dev/null &
-sleep 1
+# The first GUI program of a new session waits for Wine's services and
+# desktop (about 10 s); let that wait happen here, not in a timed test.
+wine "$idle" --warm-up >/dev/null 2>&1 </dev/null || true
 echo "wine session ready: prefix $WINEPREFIX, display $DISPLAY"

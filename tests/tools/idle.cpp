@@ -1,9 +1,47 @@
 // Keeps one Wine process alive for a whole test run, so that Wine does not
 // shut its desktop and services down between two tests.
+//   idle.exe             waits for ever
+//   idle.exe --warm-up   starts what the first GUI program of a new Wine
+//                        session would otherwise wait for (the COM services,
+//                        the desktop window), then ends
+#include <objbase.h>
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
+#include <cwchar>
+
+namespace {
+
+void WarmUp(HINSTANCE instance) {
+  if (SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+    IUnknown* object = nullptr;
+    // Any out-of-process-capable activation brings the RPC services up.
+    CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
+                     IID_IUnknown, reinterpret_cast<void**>(&object));
+    if (object != nullptr) {
+      object->Release();
+    }
+    CoUninitialize();
+  }
+  HWND window = CreateWindowExW(0, L"STATIC", L"warm-up", WS_POPUP | WS_VISIBLE, 0, 0, 1, 1,
+                                nullptr, nullptr, instance, nullptr);
+  MSG message{};
+  for (int i = 0; i < 20; ++i) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      DispatchMessageW(&message);
+    }
+    Sleep(10);
+  }
+  DestroyWindow(window);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR commandLine,
                     int /*show*/) {
+  if (std::wcsstr(commandLine, L"--warm-up") != nullptr) {
+    WarmUp(instance);
+    return 0;
+  }
   Sleep(INFINITE);
   return 0;
 }

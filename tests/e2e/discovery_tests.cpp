@@ -1,0 +1,356 @@
+// The launcher choosing a Java runtime from the registry: which java.exe it
+// starts and with what, what it copies into that runtime, and every message
+// box on the way, each holding the launcher up until OK is pressed.
+
+#include <algorithm>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "launcher/startup_sequence.h"
+#include "tests/e2e/expected_java_command.h"
+#include "tests/e2e/java_runtimes.h"
+#include "tests/e2e/launcher_test.h"
+#include "tests/e2e/stand_in_record.h"
+#include "tests/e2e/window_watch.h"
+
+namespace tq::e2e {
+namespace {
+
+using SupportFiles = JavaRuntimeFolder::SupportFiles;
+
+constexpr unsigned kBoxTimeout = 8000;
+constexpr unsigned kRecordTimeout = 8000;
+constexpr unsigned kRunTimeout = 25000;
+// How long a box is left unanswered to see that nothing goes on meanwhile.
+constexpr unsigned kUnansweredMilliseconds = 2000;
+
+constexpr wchar_t kNotInstalled[] =
+    L"You have not Installed Java Runtime Environment on your computer.\r\n"
+    L"Download and install Java Runtime Environment Version 1.5 or higher version.\r\n"
+    L"Please refer installtion guide of Tovane Calvero for further help";
+constexpr wchar_t kNotAvailable[] =
+    L"Java Runtime Environment version 1.5 or higher version is not avaiable";
+constexpr wchar_t kSearchFailed[] = L"Error While Searching JVM on Your Machine";
+constexpr wchar_t kCopyFailed[] = L"Error While Copying JAR File";
+
+class DiscoveryTest : public LauncherTest {
+ protected:
+  // Discovery starts from a machine without any Java runtime entry.
+  DiscoveryTest() { registry.RemoveTree(HKEY_LOCAL_MACHINE, kJavaRuntimeKey); }
+
+  // A runtime folder in the scratch folder (on C:), registered under
+  // `version` as its installer would.
+  JavaRuntimeFolder AddRuntime(const std::wstring& version,
+                               SupportFiles supportFiles = SupportFiles::kPresent) {
+    JavaRuntimeFolder runtime(scratch.path() + L"\\Java\\jre" + version, programs.standInJava,
+                              supportFiles);
+    RegisterJavaRuntime(registry, version, runtime.home());
+    return runtime;
+  }
+
+  // The next message box of `launcher` other than `previous`; null when
+  // none came in time.
+  static HWND WaitForNextBox(const WatchedProcess& launcher, HWND previous) {
+    HWND next = nullptr;
+    WaitUntil(
+        [&] {
+          for (HWND window : VisibleWindows(launcher.pid())) {
+            if (window != previous && ClassOf(window) == kMessageBoxClass) {
+              next = window;
+              return true;
+            }
+          }
+          return false;
+        },
+        kBoxTimeout);
+    return next;
+  }
+
+  // Answers the launcher's message boxes one after the other, each after
+  // checking its look and that the launcher waits for it: it stays alone on
+  // the screen, the launcher goes on running, and nothing is started.
+  void AnswerMessageBoxes(const WatchedProcess& launcher, const std::vector<std::wstring>& texts) {
+    HWND previous = nullptr;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      SCOPED_TRACE("message box " + std::to_string(i + 1));
+      HWND box = WaitForNextBox(launcher, previous);
+      ASSERT_NE(box, nullptr) << "the box did not come";
+      if (i == 0) {
+        EXPECT_GE(Now() - launcher.startedAt(), 1500U) << "a box came before the splash tick";
+      }
+      EXPECT_EQ(FindVisibleWindow(launcher.pid(), kSplashClass), nullptr)
+          << "the splash is still there behind the box";
+
+      const MessageBoxView view = ReadMessageBox(box);
+      EXPECT_EQ(view.text, texts[i]);
+      EXPECT_EQ(view.title, kLauncherTitle);
+      ASSERT_EQ(view.buttons.size(), 1U);
+      EXPECT_EQ(view.buttons[0].id, IDOK);
+      EXPECT_EQ(view.buttons[0].text, L"OK");
+      EXPECT_FALSE(view.hasIcon);
+
+      const bool wentOn = WaitUntil(
+          [&] {
+            return !launcher.Running() || !IsWindow(box) ||
+                   VisibleWindows(launcher.pid()).size() != 1 || !records.Read().empty() ||
+                   !ChildProcesses(launcher.pid()).empty();
+          },
+          kUnansweredMilliseconds, 100);
+      ASSERT_FALSE(wentOn) << "the launcher went on while the box waited for OK";
+
+      answeredAt_ = Now();
+      ASSERT_TRUE(PressButton(box, IDOK));
+      previous = box;
+    }
+  }
+
+  // Discovery ended the process: right after OK, with its exit code, and
+  // with nothing started.
+  void ExpectEndedWithoutLaunchAfterOk(WatchedProcess& launcher) {
+    const std::optional<DWORD> exitCode = launcher.WaitForExit(5000);
+    ASSERT_TRUE(exitCode) << "the launcher runs on after OK";
+    EXPECT_LE(launcher.exitedAt() - answeredAt_, 1000U) << "the launcher waited after OK";
+    EXPECT_EQ(*exitCode, kExitNoJavaRuntime);
+    // A stand-in needs a moment to write its record after it starts.
+    Sleep(1000);
+    EXPECT_TRUE(records.Read().empty()) << "Java was started";
+    EXPECT_TRUE(ChildProcesses(launcher.pid()).empty()) << "the launcher started a process";
+  }
+
+  // The one Java the launcher started, checked for what every start must
+  // give it; `program` heads its command line as the launcher writes it.
+  StandInRecord ExpectOneJavaStarted(const WatchedProcess& launcher, const LauncherLayout& layout,
+                                     const std::wstring& javaPath, const std::wstring& program) {
+    const std::vector<StandInRecord> started = records.WaitFor(1, kRecordTimeout);
+    if (started.empty()) {
+      ADD_FAILURE() << "Java was not started";
+      return {};
+    }
+    // Another stand-in (a runtime not chosen, a planted program) would need
+    // a moment to show.
+    Sleep(500);
+    EXPECT_EQ(records.Read().size(), 1U) << "more than one program was started";
+    const StandInRecord& java = started.front();
+    EXPECT_EQ(java.program, javaPath);
+    EXPECT_EQ(java.parentPid, launcher.pid());
+    EXPECT_EQ(java.commandLine, ExpectedJavaCommandStarting(program, layout.folder()));
+    std::wstring firstArgument = program;
+    std::erase(firstArgument, L'"');
+    EXPECT_EQ(java.arguments, ExpectedJavaArgumentsStarting(firstArgument, layout.folder()));
+    EXPECT_EQ(java.workingDirectory, layout.folder());
+    EXPECT_EQ(java.consoleWindow, kConsoleHidden);
+    return java;
+  }
+
+  // The launch with the bare "java", which finds the stand-in the layout
+  // put next to the launcher.
+  void ExpectBareJavaStarted(const WatchedProcess& launcher, const LauncherLayout& layout) {
+    const StandInRecord java = ExpectOneJavaStarted(launcher, layout, layout.java(), L"java");
+    EXPECT_TRUE(java.commandLine.starts_with(L"java -classpath \""));
+    EXPECT_EQ(java.commandLine, ExpectedJavaCommand(layout.folder()));
+  }
+
+  // The scratch folder holds the runtimes; a blank in it would change how
+  // the launcher writes their java.exe.
+  void AssertScratchWithoutBlanks() const {
+    ASSERT_EQ(scratch.path().find_first_of(L" \t"), std::wstring::npos)
+        << "the temporary folder has a blank; these runtimes' paths need none";
+  }
+
+  Tick answeredAt_ = 0;
+};
+
+TEST_F(DiscoveryTest, TheFirstRuntimeOfAtLeastOnePointFiveGetsTheMissingSupportFilesAndIsStarted) {
+  ASSERT_NO_FATAL_FAILURE(AssertScratchWithoutBlanks());
+  const SupportFolder support(SupportFolder::State::kProvided);
+  const JavaRuntimeFolder old = AddRuntime(L"1.4.2_19", SupportFiles::kMissing);
+  const JavaRuntimeFolder chosen = AddRuntime(L"1.5.0_22", SupportFiles::kMissing);
+  const JavaRuntimeFolder newer = AddRuntime(L"1.6.0_45", SupportFiles::kMissing);
+  ASSERT_EQ(JavaRuntimeSubkeys(),
+            (std::vector<std::wstring>{L"1.4.2_19", L"1.5.0_22", L"1.6.0_45"}))
+      << "the registry does not enumerate the runtimes in the order this test needs";
+
+  // The user's own javax.comm.properties, from long ago: it must stay.
+  const std::wstring usersProperties = chosen.home() + L"\\lib\\javax.comm.properties";
+  WriteFileBytes(usersProperties, "driver=com.sun.comm.Win32Driver\r\n# the user's own\r\n");
+  SetLastWriteTime(usersProperties, FILETIME{0x5E0B4000, 0x01C5E0A2});  // autumn 2005
+
+  const FolderSnapshot oldBefore = SnapshotOf(old.home());
+  const FolderSnapshot chosenBefore = SnapshotOf(chosen.home());
+  const FolderSnapshot newerBefore = SnapshotOf(newer.home());
+
+  // No java.exe next to the launcher: only a runtime's own can start.
+  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
+  WatchedProcess launcher = StartLauncher(layout, records.Environment());
+
+  std::vector<std::wstring> shown = WindowClassesShownUntilExit(launcher, kRunTimeout);
+  const std::optional<DWORD> exitCode = launcher.WaitForExit(0);
+  ASSERT_TRUE(exitCode) << "the launcher does not end; it showed " << testing::PrintToString(shown);
+  EXPECT_EQ(*exitCode, kExitStarted);
+  std::erase(shown, std::wstring(kSplashClass));
+  EXPECT_TRUE(shown.empty()) << "the launcher showed " << testing::PrintToString(shown);
+
+  const StandInRecord java = ExpectOneJavaStarted(launcher, layout, chosen.java(), chosen.java());
+  EXPECT_TRUE(records.Running(java.pid)) << "Java ended with the launcher";
+  // The ten seconds count from the start of Java, whose own start lags the
+  // launcher's call by the time Wine takes to load it.
+  const Tick javaToEnd = launcher.exitedAt() - java.startedAt;
+  EXPECT_GE(javaToEnd, 8500U);
+  EXPECT_LE(javaToEnd, 11500U);
+
+  // The three missing files, byte for byte from the support folder; the
+  // present one untouched; nothing else added, left behind or changed.
+  FolderSnapshot chosenAfter = SnapshotOf(chosen.home());
+  for (const SupportFilePlace& place : kSupportFilePlaces) {
+    if (std::wstring(place.fileName) == L"javax.comm.properties") {
+      continue;
+    }
+    SCOPED_TRACE(testing::PrintToString(std::wstring(place.fileName)));
+    const auto copied = chosenAfter.find(place.pathInRuntime);
+    ASSERT_NE(copied, chosenAfter.end()) << "not copied";
+    EXPECT_TRUE(copied->second.bytes == SupportFolderContent(place.fileName))
+        << "the copy differs from its source";
+    EXPECT_TRUE(ReadFileBytes(SupportFolder::Source(place.fileName)) ==
+                SupportFolderContent(place.fileName))
+        << "the source changed";
+    chosenAfter.erase(copied);
+  }
+  EXPECT_TRUE(chosenAfter == chosenBefore)
+      << "the chosen runtime holds other changes than the three copies";
+  EXPECT_TRUE(SnapshotOf(old.home()) == oldBefore) << "runtime 1.4.2_19 was changed";
+  EXPECT_TRUE(SnapshotOf(newer.home()) == newerBefore) << "runtime 1.6.0_45 was changed";
+
+  std::cout << "Java started " << java.startedAt - launcher.startedAt()
+            << " ms after the launcher; the launcher ended " << javaToEnd << " ms after Java\n";
+}
+
+TEST_F(DiscoveryTest, WithoutTheJavaKeyTheNotInstalledBoxEndsTheLauncherWithoutLaunch) {
+  ASSERT_FALSE(registry.Exists(HKEY_LOCAL_MACHINE, kJavaRuntimeKey));
+  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
+  // A java the bare command would find, to show that none is started.
+  layout.PlaceJava(programs.standInJava);
+  WatchedProcess launcher = StartLauncher(layout, records.Environment());
+
+  ASSERT_NO_FATAL_FAILURE(AnswerMessageBoxes(launcher, {kNotInstalled}));
+  ExpectEndedWithoutLaunchAfterOk(launcher);
+}
+
+TEST_F(DiscoveryTest, OnlyRuntimesBelowOnePointFiveGiveTheNotAvailableBoxAndNoLaunch) {
+  AddRuntime(L"1.4");
+  AddRuntime(L"1.4.2_19");
+  ASSERT_EQ(JavaRuntimeSubkeys(), (std::vector<std::wstring>{L"1.4", L"1.4.2_19"}));
+  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
+  layout.PlaceJava(programs.standInJava);
+  WatchedProcess launcher = StartLauncher(layout, records.Environment());
+
+  ASSERT_NO_FATAL_FAILURE(AnswerMessageBoxes(launcher, {kNotAvailable}));
+  ExpectEndedWithoutLaunchAfterOk(launcher);
+}
+
+TEST_F(DiscoveryTest, AVersionKeyBeginningWithALetterEndsTheSearchAndJavaIsStartedBare) {
+  // The registry keeps subkeys sorted, so a name beginning with a letter
+  // comes after every one beginning with a digit: it is reached here
+  // after 1.4.2_19, which is too old, and before any runtime that passes.
+  AddRuntime(L"1.4.2_19");
+  AddRuntime(L"jre1.6.0_45");
+  ASSERT_EQ(JavaRuntimeSubkeys(), (std::vector<std::wstring>{L"1.4.2_19", L"jre1.6.0_45"}));
+  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
+  layout.PlaceJava(programs.standInJava);
+  WatchedProcess launcher = StartLauncher(layout, records.Environment());
+
+  ASSERT_NO_FATAL_FAILURE(AnswerMessageBoxes(launcher, {L"Type mismatch", kSearchFailed}));
+  ExpectBareJavaStarted(launcher, layout);
+  EXPECT_TRUE(launcher.Running()) << "the launcher did not wait after the start";
+}
+
+TEST_F(DiscoveryTest, TheChosenRuntimeWithoutJavaHomeIsAnUnsupportedValueAndJavaIsStartedBare) {
+  AddRuntime(L"1.4.2_19");
+  // An entry an uninstaller left half-way: the key and another value only.
+  registry.SetString(HKEY_LOCAL_MACHINE, std::wstring(kJavaRuntimeKey) + L"\\1.6.0_45",
+                     L"RuntimeLib", L"C:\\gone\\jre6\\bin\\client\\jvm.dll");
+  ASSERT_EQ(JavaRuntimeSubkeys(), (std::vector<std::wstring>{L"1.4.2_19", L"1.6.0_45"}));
+  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
+  layout.PlaceJava(programs.standInJava);
+  WatchedProcess launcher = StartLauncher(layout, records.Environment());
+
+  ASSERT_NO_FATAL_FAILURE(AnswerMessageBoxes(launcher, {L"Unsupported value type", kSearchFailed}));
+  ExpectBareJavaStarted(launcher, layout);
+}
+
+TEST_F(DiscoveryTest, ACopyFailureShowsItsTwoBoxesAndTheChosenRuntimeIsStartedAllTheSame) {
+  ASSERT_NO_FATAL_FAILURE(AssertScratchWithoutBlanks());
+  const SupportFolder support(SupportFolder::State::kAbsent);
+  const JavaRuntimeFolder runtime = AddRuntime(L"1.6.0_45", SupportFiles::kMissing);
+  const FolderSnapshot before = SnapshotOf(runtime.home());
+  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
+  layout.PlaceJava(programs.standInJava);
+  WatchedProcess launcher = StartLauncher(layout, records.Environment());
+
+  // "File not found" is the description of error 53; the search's own
+  // message does not follow.
+  ASSERT_NO_FATAL_FAILURE(AnswerMessageBoxes(launcher, {L"File not found", kCopyFailed}));
+  ExpectOneJavaStarted(launcher, layout, runtime.java(), runtime.java());
+  EXPECT_TRUE(VisibleWindows(launcher.pid()).empty()) << "a window followed the launch";
+  EXPECT_TRUE(SnapshotOf(runtime.home()) == before) << "the failed installation left something";
+}
+
+TEST_F(DiscoveryTest, AJavaHomeWithBlanksStartsItsOwnJavaAndNotAProgramPlantedOnTheWay) {
+  // Declared in this order so that the planted program and the stand-ins
+  // are stopped before the folders go.
+  const OwnedFolder vendor(L"C:\\Program Files\\tq-e2e jre");
+  const PlantedProgram decoy(L"C:\\Program.exe", programs.standInJava, records);
+  const JavaRuntimeFolder runtime(vendor.path() + L"\\jre6", programs.standInJava,
+                                  SupportFiles::kPresent);
+  RegisterJavaRuntime(registry, L"1.6.0_45", runtime.home());
+  {
+    // Without quotes, the system's search on this machine really lands on
+    // the planted program; otherwise this test would prove nothing.
+    StandInRecords unquoted(scratch.path() + L"\\unquoted");
+    const WatchedProcess control =
+        StartCommandLine(runtime.java() + L" -version", unquoted.Environment());
+    const std::vector<StandInRecord> ran = unquoted.WaitFor(1, kRecordTimeout);
+    ASSERT_EQ(ran.size(), 1U) << "nothing ran for the unquoted path";
+    ASSERT_EQ(ran.front().program, decoy.path()) << "the unquoted path does not reach the decoy";
+  }
+  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
+  WatchedProcess launcher = StartLauncher(layout, records.Environment());
+
+  const StandInRecord java =
+      ExpectOneJavaStarted(launcher, layout, runtime.java(), L"\"" + runtime.java() + L"\"");
+  EXPECT_NE(java.program, decoy.path());
+  EXPECT_TRUE(java.commandLine.starts_with(
+      L"\"C:\\Program Files\\tq-e2e jre\\jre6\\bin\\java.exe\" -classpath \""));
+  EXPECT_EQ(java.arguments.front(), L"C:\\Program Files\\tq-e2e jre\\jre6\\bin\\java.exe");
+  EXPECT_EQ(ChildProcesses(launcher.pid()), std::vector<DWORD>{java.pid});
+}
+
+TEST_F(DiscoveryTest, UnderACommaDecimalFormatVersionOnePointFourIsStillTooOld) {
+  ASSERT_NO_FATAL_FAILURE(AssertScratchWithoutBlanks());
+  const std::wstring probe = NumberProbeProgram();
+  const std::optional<double> before = UserFormatNumber(probe, L"1.4");
+  ASSERT_TRUE(before.has_value());
+  ASSERT_DOUBLE_EQ(*before, 1.4) << "this machine's own format does not read 1.4 as one point four";
+
+  // A German user format, as the regional settings write it.
+  const std::wstring international = L"Control Panel\\International";
+  registry.SetString(HKEY_CURRENT_USER, international, L"sDecimal", L",");
+  registry.SetString(HKEY_CURRENT_USER, international, L"sThousand", L".");
+  // Proof that a new process reads with that format, as the launcher will:
+  // the period now groups digits.
+  const std::optional<double> grouped = UserFormatNumber(probe, L"1.4");
+  ASSERT_TRUE(grouped.has_value());
+  ASSERT_DOUBLE_EQ(*grouped, 14.0) << "the German format did not take effect";
+
+  AddRuntime(L"1.4");
+  const JavaRuntimeFolder newer = AddRuntime(L"1.6");
+  ASSERT_EQ(JavaRuntimeSubkeys(), (std::vector<std::wstring>{L"1.4", L"1.6"}));
+  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
+  WatchedProcess launcher = StartLauncher(layout, records.Environment());
+
+  ExpectOneJavaStarted(launcher, layout, newer.java(), newer.java());
+  EXPECT_TRUE(VisibleWindows(launcher.pid()).empty()) << "the launcher showed a window";
+}
+
+}  // namespace
+}  // namespace tq::e2e
