@@ -4,7 +4,8 @@
 #   2. win32: the same core plus the Win32 layer as a Windows test program,
 #      the resource checks and the end-to-end tests of TovaneQuillon.exe,
 #      all under Wine in a throwaway prefix and a virtual X server;
-#   3. fuzz: a bounded libFuzzer run of the registry helpers.
+#   3. fuzz: bounded libFuzzer runs of the registry helpers and discovery;
+#   4. lint: clang-format over every C++ file, clang-tidy over the core.
 # Ends with one line "N passed, N failed" over all layers.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -47,6 +48,14 @@ layer() {
 layer host
 layer win32
 layer fuzz
+
+echo "=== lint: clang-format and clang-tidy"
+if tools/lint.sh; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+  status=1
+fi
 
 echo "test command took $(( $(date +%s) - start )) s"
 echo "$passed passed, $failed failed"

@@ -15,8 +15,8 @@ void WarmUp(HINSTANCE instance) {
   if (SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
     IUnknown* object = nullptr;
     // Any out-of-process-capable activation brings the RPC services up.
-    CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
-                     IID_IUnknown, reinterpret_cast<void**>(&object));
+    CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                     reinterpret_cast<void**>(&object));
     if (object != nullptr) {
       object->Release();
     }
@@ -36,8 +36,7 @@ void WarmUp(HINSTANCE instance) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR commandLine,
-                    int /*show*/) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR commandLine, int /*show*/) {
   if (std::wcsstr(commandLine, L"--warm-up") != nullptr) {
     WarmUp(instance);
     return 0;
