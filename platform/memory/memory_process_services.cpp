@@ -32,7 +32,7 @@ std::wstring MemoryProcessServices::WorkingDirectory() {
 void MemoryProcessServices::ChangeWorkingDirectory(const std::wstring& folder) {
   journal_.Add(L"ChangeWorkingDirectory", folder);
   FailIfAsked(L"ChangeWorkingDirectory");
-  if (folders.count(folder) == 0) {
+  if (!folders.contains(folder)) {
     throw PathNotFound();
   }
   workingDirectory_ = folder;
