@@ -73,5 +73,5 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/
 setsid wine "$idle" >/dev/null 2>&1 </dev/null &
 # The first GUI program of a new session waits for Wine's services and
 # desktop (about 10 s); let that wait happen here, not in a timed test.
-wine "$idle" --warm-up >/dev/null 2>&1 </dev/null || true
+timeout 60 wine "$idle" --warm-up >/dev/null 2>&1 </dev/null || true
 echo "wine session ready: prefix $WINEPREFIX, display $DISPLAY"

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <map>
+
+#include "common/error.h"
 #include "runtime/number_conversion.h"
 
 namespace tq {
@@ -12,7 +15,14 @@ class MemoryNumberConversion final : public NumberConversion {
  public:
   double ToDouble(const std::wstring& text) override;
 
+  // Makes the callNumber-th call (counted from 1) raise the error instead of
+  // reading the text.
+  void FailCall(int callNumber, Error error);
+
   int calls = 0;
+
+ private:
+  std::map<int, Error> faults_;
 };
 
 }  // namespace tq

@@ -11,7 +11,17 @@ MemoryProcessServices::MemoryProcessServices(Journal& journal, std::wstring laun
       launcherFolder_(std::move(launcherFolder)),
       workingDirectory_(std::move(workingDirectory)) {}
 
+void MemoryProcessServices::FailCall(const std::wstring& operation, int callNumber, Error error) {
+  faults_.push_back({operation, callNumber, std::move(error)});
+}
+
 void MemoryProcessServices::FailIfAsked(const std::wstring& operation) {
+  const int call = ++calls_[operation];
+  for (const Fault& fault : faults_) {
+    if (fault.operation == operation && fault.callNumber == call) {
+      throw fault.error;
+    }
+  }
   if (const auto failure = failures.find(operation); failure != failures.end()) {
     throw failure->second;
   }

@@ -37,12 +37,27 @@ class MemoryProcessServices final : public ProcessServices {
   std::map<std::wstring, Error> failures;
   std::vector<Started> started;
 
+  // Makes only the callNumber-th call (counted from 1) of the operation raise
+  // the error.
+  void FailCall(const std::wstring& operation, int callNumber, Error error);
+
+  // The working directory as it stands, read without counting as a call.
+  [[nodiscard]] const std::wstring& CurrentDirectory() const noexcept { return workingDirectory_; }
+
  private:
+  struct Fault {
+    std::wstring operation;
+    int callNumber;
+    Error error;
+  };
+
   void FailIfAsked(const std::wstring& operation);
 
   Journal& journal_;
   std::wstring launcherFolder_;
   std::wstring workingDirectory_;
+  std::vector<Fault> faults_;
+  std::map<std::wstring, int> calls_;
 };
 
 }  // namespace tq

@@ -1,0 +1,281 @@
+// Every platform call of the whole start-up sequence made to fail, one at a
+// time, in each way that matters, on a few machines: each run must end in
+// one of the prescribed ways, show exactly the prescribed messages, start at
+// most one program and leave no registry handle open.
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/host/run_oracle.h"
+#include "tests/host/whole_run.h"
+
+namespace tq::whole_run {
+namespace {
+
+struct Scenario {
+  const char* name;
+  Machine machine;
+};
+
+void AddSupportFolder(Machine& machine, bool withWin32Com = true) {
+  for (const std::wstring_view file : kSupportFileNames) {
+    if (withWin32Com || file != L"Win32com.dll") {
+      machine.files.push_back(std::wstring(kSupportFolder) + L"\\" + std::wstring(file));
+    }
+  }
+}
+
+void AddRuntimeFolders(Machine& machine, const std::wstring& home) {
+  machine.folders.push_back(home + L"\\lib\\ext");
+  machine.folders.push_back(home + L"\\bin");
+}
+
+void AddInstalledSupport(Machine& machine, const std::wstring& home) {
+  for (std::size_t row = 0; row < kSupportFileNames.size(); ++row) {
+    machine.files.push_back(home + std::wstring(kSupportFolders[row]) +
+                            std::wstring(kSupportFileNames[row]));
+  }
+}
+
+RuntimeEntry Runtime(const std::wstring& name, const std::wstring& home) {
+  return {name, TextValue(home), false};
+}
+
+std::vector<Scenario> Scenarios() {
+  std::vector<Scenario> scenarios;
+  {
+    // The first passing runtime among three, every support file copied; its
+    // home holds a blank.
+    Machine machine;
+    const std::wstring home = L"C:\\Program Files\\Java\\jre6";
+    machine.runtimes = {Runtime(L"1.4.2_19", L"C:\\j2re1.4.2_19"), Runtime(L"1.6.0_45", home),
+                        Runtime(L"1.7.0", L"C:\\jre7")};
+    AddSupportFolder(machine);
+    AddRuntimeFolders(machine, home);
+    scenarios.push_back({"happy path with four copies", machine});
+  }
+  {
+    Machine machine;
+    machine.runtimes = {Runtime(L"1.6.0_45", L"C:\\jre6")};
+    AddSupportFolder(machine);
+    AddRuntimeFolders(machine, L"C:\\jre6");
+    AddInstalledSupport(machine, L"C:\\jre6");
+    scenarios.push_back({"nothing to copy", machine});
+  }
+  {
+    Machine machine;
+    machine.runtimes = {Runtime(L"1.5", L"")};
+    scenarios.push_back({"empty JavaHome: the bare java", machine});
+  }
+  {
+    // A home longer than the first query's buffer takes two queries.
+    Machine machine;
+    const std::wstring home = L"C:\\" + std::wstring(1100, L'j');
+    machine.runtimes = {Runtime(L"1.8.0_202", home)};
+    AddSupportFolder(machine);
+    AddRuntimeFolders(machine, home);
+    AddInstalledSupport(machine, home);
+    machine.files.erase(machine.files.end() - 3);  // only lib\javax.comm.properties is missing
+    scenarios.push_back({"long JavaHome, one copy", machine});
+  }
+  {
+    Machine machine;
+    machine.launcherFolder = L"C:\\";
+    machine.workingDirectory = L"D:\\work";
+    machine.runtimes = {Runtime(L"1.6", L"C:\\jre6\\")};
+    AddSupportFolder(machine);
+    AddRuntimeFolders(machine, L"C:\\jre6");
+    AddInstalledSupport(machine, L"C:\\jre6");
+    scenarios.push_back({"launcher at a drive root, home with a closing backslash", machine});
+  }
+  {
+    Machine machine;
+    machine.hasBaseKey = false;
+    scenarios.push_back({"no runtime registered", machine});
+  }
+  {
+    Machine machine;
+    machine.runtimes = {Runtime(L"1.4", L"C:\\jre14"), Runtime(L"1.4.2_19", L"C:\\jre142")};
+    scenarios.push_back({"none recent enough", machine});
+  }
+  {
+    Machine machine;
+    machine.runtimes = {Runtime(L"jdk", L"C:\\jdk"), Runtime(L"1.6", L"C:\\jre6")};
+    scenarios.push_back({"a name that reads as no number comes first", machine});
+  }
+  {
+    Machine machine;
+    machine.runtimes = {{L"1.6", std::nullopt, false}};
+    scenarios.push_back({"the winner lacks JavaHome", machine});
+  }
+  {
+    Machine machine;
+    machine.runtimes = {Runtime(L"1.6.0_45", L"C:\\jre6")};
+    AddSupportFolder(machine, false);
+    AddRuntimeFolders(machine, L"C:\\jre6");
+    scenarios.push_back({"support folder lacks Win32com.dll", machine});
+  }
+  return scenarios;
+}
+
+// The failures each seam can meet: registry result codes, or errors.
+std::vector<Fault> FailureKinds(Seam seam) {
+  const Fault diskFull{seam, 0, -2147024784, L"There is not enough space on the disk."};
+  const Fault badParameter{seam, 0, -2147024809, L"The parameter is incorrect."};
+  const Fault fileNotFound{seam, 0, 53, L"File not found"};
+  const Fault pathNotFound{seam, 0, 76, L"Path not found"};
+  switch (seam) {
+    case Seam::kOpenKey:
+    case Seam::kEnumKey:
+    case Seam::kQueryValue:
+    case Seam::kCloseKey:
+      // Not found, access denied, more data, and a code nobody expects.
+      return {{seam, 0, 2, {}}, {seam, 0, 5, {}}, {seam, 0, 234, {}}, {seam, 0, 31, {}}};
+    case Seam::kCreateFileSystem:
+      return {{seam, 0, 429, L"ActiveX component can't create object"}, diskFull};
+    case Seam::kFileExists:
+    case Seam::kCopyFile:
+      return {fileNotFound, pathNotFound, {seam, 0, 70, L"Permission denied"}, diskFull};
+    case Seam::kLauncherFolder:
+    case Seam::kWorkingDirectory:
+    case Seam::kChangeWorkingDirectory:
+    case Seam::kStartHidden:
+      return {fileNotFound, pathNotFound, badParameter};
+    case Seam::kToDouble:
+      return {{seam, 0, 13, L"Type mismatch"}};
+  }
+  return {};
+}
+
+// Runs once and checks the run against the rules and the prediction; the
+// problems found, one line each.
+std::vector<std::string> RunAndCheck(const Machine& machine, const std::optional<Fault>& fault,
+                                     Observation& seen) {
+  seen = RunOnce(machine, fault);
+  std::vector<std::string> problems = seen.brokenRules;
+  for (std::string& difference : Differences(Predict(machine, fault), seen)) {
+    problems.push_back(std::move(difference));
+  }
+  return problems;
+}
+
+TEST(FaultInjection, EveryCallOfEveryScenarioFailsInEveryWayThatMatters) {
+  int runs = 0;
+  int faults = 0;
+  int reported = 0;
+  std::set<std::string> outcomes;
+  for (const Scenario& scenario : Scenarios()) {
+    SCOPED_TRACE(scenario.name);
+    Observation baseline;
+    const std::vector<std::string> baselineProblems =
+        RunAndCheck(scenario.machine, std::nullopt, baseline);
+    ++runs;
+    outcomes.insert(Describe(baseline.outcome));
+    for (const std::string& problem : baselineProblems) {
+      ADD_FAILURE() << "without a fault: " << problem;
+    }
+
+    int scenarioRuns = 1;
+    for (const Seam seam : kAllSeams) {
+      for (int call = 1; call <= baseline.calls[static_cast<std::size_t>(seam)]; ++call) {
+        for (Fault fault : FailureKinds(seam)) {
+          fault.callNumber = call;
+          Observation seen;
+          const std::vector<std::string> problems = RunAndCheck(scenario.machine, fault, seen);
+          ++runs;
+          ++faults;
+          ++scenarioRuns;
+          outcomes.insert(Describe(seen.outcome));
+          if (!problems.empty() && ++reported <= 25) {
+            std::string text;
+            for (const std::string& problem : problems) {
+              text += "\n  " + problem;
+            }
+            ADD_FAILURE() << Describe(fault) << ":" << text;
+          }
+        }
+      }
+    }
+    std::cout << "[fault injection] " << scenario.name << ": " << scenarioRuns << " runs\n";
+  }
+  EXPECT_EQ(reported, 0) << "runs that broke a rule or differed from the prediction";
+  std::cout << "[fault injection] " << runs << " runs (" << faults << " injected faults), "
+            << outcomes.size() << " distinct outcomes\n";
+  RecordProperty("runs", runs);
+  RecordProperty("injected_faults", faults);
+  RecordProperty("distinct_outcomes", static_cast<int>(outcomes.size()));
+}
+
+// The prediction itself, pinned to literal expectations in a few places, so
+// that the sweep above does not rest on the oracle alone.
+class FaultPlaces : public ::testing::Test {
+ protected:
+  Scenario happy = Scenarios().front();
+  const std::wstring home = L"C:\\Program Files\\Java\\jre6";
+
+  [[nodiscard]] Outcome RunWith(const Fault& fault) const {
+    Observation seen = RunOnce(happy.machine, fault);
+    EXPECT_TRUE(seen.brokenRules.empty()) << seen.brokenRules.front();
+    EXPECT_EQ(seen.openHandles, 0U);
+    return seen.outcome;
+  }
+};
+
+TEST_F(FaultPlaces, ARefusedCopyShowsItsTwoMessagesAndTheLaunchGoesOnWithTheRuntime) {
+  const Outcome outcome = RunWith({Seam::kCopyFile, 2, 70, L"Permission denied"});
+  EXPECT_EQ(outcome.messages,
+            (std::vector<std::wstring>{L"Permission denied", L"Error While Copying JAR File"}));
+  EXPECT_EQ(outcome.exitCode, 0U);
+  EXPECT_EQ(outcome.javaHomePath, home);
+  ASSERT_TRUE(outcome.startedCommand);
+  EXPECT_EQ(outcome.startedCommand->rfind(L"\"" + home + L"\\bin\\java.exe\" -classpath ", 0), 0U);
+}
+
+TEST_F(FaultPlaces, TheBaseKeyThatCannotBeOpenedMeansNotInstalled) {
+  const Outcome outcome = RunWith({Seam::kOpenKey, 1, 5, {}});
+  ASSERT_EQ(outcome.messages.size(), 1U);
+  EXPECT_EQ(outcome.messages[0].rfind(L"You have not Installed Java Runtime Environment", 0), 0U);
+  EXPECT_EQ(outcome.exitCode, 1U);
+  EXPECT_FALSE(outcome.startedCommand);
+}
+
+TEST_F(FaultPlaces, AnEnumerationCutBeforeTheWinnerMeansNotAvailable) {
+  const Outcome outcome = RunWith({Seam::kEnumKey, 2, 31, {}});
+  EXPECT_EQ(outcome.messages,
+            std::vector<std::wstring>{L"Java Runtime Environment version 1.5 or higher version is "
+                                      L"not avaiable"});
+  EXPECT_EQ(outcome.exitCode, 1U);
+}
+
+TEST_F(FaultPlaces, AFailedQueryIsAnUnsupportedTypeAndTheBareJavaStarts) {
+  const Outcome outcome = RunWith({Seam::kQueryValue, 1, 5, {}});
+  EXPECT_EQ(outcome.messages,
+            (std::vector<std::wstring>{L"Unsupported value type",
+                                       L"Error While Searching JVM on Your Machine"}));
+  EXPECT_EQ(outcome.javaHomePath, L"");
+  ASSERT_TRUE(outcome.startedCommand);
+  EXPECT_EQ(outcome.startedCommand->rfind(L"java -classpath ", 0), 0U);
+}
+
+TEST_F(FaultPlaces, AFailedStartIsReportedAndTheWorkingDirectoryStaysChanged) {
+  const Outcome outcome = RunWith({Seam::kStartHidden, 1, 53, L"File not found"});
+  EXPECT_EQ(outcome.messages,
+            std::vector<std::wstring>{L"Run-time error '53':\r\n\r\nFile not found"});
+  EXPECT_EQ(outcome.exitCode, 2U);
+  EXPECT_FALSE(outcome.startedCommand);
+  EXPECT_EQ(outcome.finalWorkingDirectory, happy.machine.launcherFolder);
+}
+
+TEST_F(FaultPlaces, AFailedCloseChangesNothingTheUserSeesButLeavesTheHandle) {
+  Observation seen = RunOnce(happy.machine, Fault{Seam::kCloseKey, 2, 6, {}});
+  EXPECT_EQ(seen.outcome, RunOnce(happy.machine, std::nullopt).outcome);
+  EXPECT_EQ(seen.openHandles, 1U);
+  EXPECT_TRUE(seen.brokenRules.empty());
+}
+
+}  // namespace
+}  // namespace tq::whole_run

@@ -1,0 +1,49 @@
+#pragma once
+
+// What a whole run must show, worked out from the machine and the injected
+// failure alone: the launcher's rules applied call by call to the platform,
+// written apart from the launcher's code, so that a fault in the one does
+// not hide in the other.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/host/whole_run.h"
+
+namespace tq::whole_run {
+
+struct Prediction {
+  Outcome outcome;
+  // The platform calls the run makes, each seam counted.
+  CallCounts calls{};
+  // Registry handles left open: only a close made to fail leaves one.
+  std::size_t openHandles = 0;
+};
+
+Prediction Predict(const Machine& machine, const std::optional<Fault>& fault);
+
+// Where the observed run differs from the prediction, one line each.
+std::vector<std::string> Differences(const Prediction& expected, const Observation& seen);
+
+// The texts the user is shown.
+namespace text {
+inline constexpr wchar_t kNotInstalled[] =
+    L"You have not Installed Java Runtime Environment on your computer.\r\n"
+    L"Download and install Java Runtime Environment Version 1.5 or higher version.\r\n"
+    L"Please refer installtion guide of Tovane Calvero for further help";
+inline constexpr wchar_t kNotAvailable[] =
+    L"Java Runtime Environment version 1.5 or higher version is not avaiable";
+inline constexpr wchar_t kSearchFailed[] = L"Error While Searching JVM on Your Machine";
+inline constexpr wchar_t kCopyFailed[] = L"Error While Copying JAR File";
+inline constexpr wchar_t kUnsupportedValueType[] = L"Unsupported value type";
+}  // namespace text
+
+// The top-level report of an error that nothing handled.
+std::wstring ExpectedReport(int number, const std::wstring& description);
+
+// The Java command line for a Java home (empty: the bare "java") and a
+// launcher folder.
+std::wstring ExpectedCommand(const std::wstring& javaHome, const std::wstring& launcherFolder);
+
+}  // namespace tq::whole_run

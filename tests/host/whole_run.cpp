@@ -1,0 +1,338 @@
+#include "tests/host/whole_run.h"
+
+#include <algorithm>
+#include <exception>
+#include <map>
+#include <new>
+#include <utility>
+
+#include "common/error.h"
+#include "launcher/startup_sequence.h"
+#include "platform/memory/memory_file_system.h"
+#include "platform/memory/memory_number_conversion.h"
+#include "platform/memory/memory_process_services.h"
+#include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_user_interface.h"
+#include "runtime/mod_main.h"
+
+namespace tq::whole_run {
+namespace {
+
+constexpr std::wstring_view kBaseKey = L"SOFTWARE\\JavaSoft\\Java Runtime Environment";
+constexpr std::wstring_view kReportOpening = L"Run-time error '";
+constexpr std::wstring_view kNotInstalledOpening = L"You have not Installed Java";
+constexpr std::wstring_view kNotAvailable =
+    L"Java Runtime Environment version 1.5 or higher version is not avaiable";
+
+std::size_t Index(Seam seam) { return static_cast<std::size_t>(seam); }
+
+bool StartsWith(std::wstring_view text, std::wstring_view opening) {
+  return text.substr(0, opening.size()) == opening;
+}
+
+// The journal's operation word: what a line holds before its first blank.
+std::wstring_view OperationOf(const std::wstring& line) {
+  const std::wstring_view view(line);
+  return view.substr(0, view.find(L' '));
+}
+
+// The doubles of one run, wired as win_main wires the real ones.
+struct World {
+  explicit World(const Machine& machine)
+      : process(journal, machine.launcherFolder, machine.workingDirectory),
+        registry(machine.codePage) {}
+
+  Journal journal;
+  MemoryProcessServices process;
+  MemoryUserInterface ui{journal};
+  MemoryRegistry registry;
+  MemoryFileSystem files{journal};
+  MemoryFileSystemFactory factory{files, journal};
+  MemoryNumberConversion numbers;
+};
+
+void Build(World& world, const Machine& machine) {
+  MemoryRegistry& registry = world.registry;
+  if (machine.hasBaseKey) {
+    registry.CreateKey(kHkeyLocalMachine, kBaseKey);
+    for (const RuntimeEntry& runtime : machine.runtimes) {
+      const std::wstring key = std::wstring(kBaseKey) + L"\\" + runtime.name;
+      registry.CreateKey(kHkeyLocalMachine, key);
+      if (runtime.javaHome) {
+        registry.SetValue(kHkeyLocalMachine, key, L"JavaHome", runtime.javaHome->type,
+                          runtime.javaHome->data);
+      }
+      if (runtime.unreadable) {
+        registry.DenyRead(kHkeyLocalMachine, key);
+      }
+    }
+    if (machine.baseKeyUnreadable) {
+      registry.DenyRead(kHkeyLocalMachine, kBaseKey);
+    }
+  }
+  for (const std::wstring& folder : machine.folders) {
+    world.files.AddFolder(folder);
+  }
+  for (const std::wstring& file : machine.files) {
+    world.files.AddFile(file, "present");
+  }
+  for (const std::wstring& file : machine.readOnlyFiles) {
+    world.files.AddFile(file, "read-only", true);
+  }
+}
+
+void Inject(World& world, const Fault& fault) {
+  const Error error(fault.code, fault.description);
+  switch (fault.seam) {
+    case Seam::kOpenKey:
+      world.registry.FailCall(MemoryRegistry::kOpenKey, fault.callNumber, fault.code);
+      break;
+    case Seam::kEnumKey:
+      world.registry.FailCall(MemoryRegistry::kEnumKey, fault.callNumber, fault.code);
+      break;
+    case Seam::kQueryValue:
+      world.registry.FailCall(MemoryRegistry::kQueryValue, fault.callNumber, fault.code);
+      break;
+    case Seam::kCloseKey:
+      world.registry.FailCall(MemoryRegistry::kCloseKey, fault.callNumber, fault.code);
+      break;
+    case Seam::kCreateFileSystem:
+      // The object is made once at most: only its first making can fail.
+      if (fault.callNumber == 1) {
+        world.factory.failure = error;
+      }
+      break;
+    case Seam::kFileExists:
+      world.files.FailCall(L"FileExists", fault.callNumber, error);
+      break;
+    case Seam::kCopyFile:
+      world.files.FailCall(L"CopyFile", fault.callNumber, error);
+      break;
+    case Seam::kLauncherFolder:
+      world.process.FailCall(L"LauncherFolder", fault.callNumber, error);
+      break;
+    case Seam::kWorkingDirectory:
+      world.process.FailCall(L"WorkingDirectory", fault.callNumber, error);
+      break;
+    case Seam::kChangeWorkingDirectory:
+      world.process.FailCall(L"ChangeWorkingDirectory", fault.callNumber, error);
+      break;
+    case Seam::kStartHidden:
+      world.process.FailCall(L"StartHidden", fault.callNumber, error);
+      break;
+    case Seam::kToDouble:
+      world.numbers.FailCall(fault.callNumber, error);
+      break;
+  }
+}
+
+CallCounts CountCalls(const World& world) {
+  CallCounts calls{};
+  calls[Index(Seam::kOpenKey)] =
+      static_cast<int>(world.registry.CallCount(MemoryRegistry::kOpenKey));
+  calls[Index(Seam::kEnumKey)] =
+      static_cast<int>(world.registry.CallCount(MemoryRegistry::kEnumKey));
+  calls[Index(Seam::kQueryValue)] =
+      static_cast<int>(world.registry.CallCount(MemoryRegistry::kQueryValue));
+  calls[Index(Seam::kCloseKey)] =
+      static_cast<int>(world.registry.CallCount(MemoryRegistry::kCloseKey));
+  calls[Index(Seam::kCreateFileSystem)] = world.factory.calls;
+  calls[Index(Seam::kToDouble)] = world.numbers.calls;
+  const std::map<std::wstring_view, Seam> journalled = {
+      {L"FileExists", Seam::kFileExists},
+      {L"CopyFile", Seam::kCopyFile},
+      {L"LauncherFolder", Seam::kLauncherFolder},
+      {L"WorkingDirectory", Seam::kWorkingDirectory},
+      {L"ChangeWorkingDirectory", Seam::kChangeWorkingDirectory},
+      {L"StartHidden", Seam::kStartHidden},
+  };
+  for (const std::wstring& line : world.journal.lines) {
+    if (const auto seam = journalled.find(OperationOf(line)); seam != journalled.end()) {
+      ++calls[Index(seam->second)];
+    }
+  }
+  return calls;
+}
+
+// The rules every run keeps, whatever failed in it.
+void CheckEveryRunRules(const World& world, const Machine& machine,
+                        const std::optional<Fault>& fault, Observation& seen) {
+  const auto broken = [&](std::string rule) { seen.brokenRules.push_back(std::move(rule)); };
+  const std::vector<std::wstring>& lines = world.journal.lines;
+  const Outcome& outcome = seen.outcome;
+
+  if (lines.empty() || lines.front() != L"CloseSplash") {
+    broken("the splash closes before anything else happens");
+  }
+  const auto ends = std::count_if(lines.begin(), lines.end(), [](const std::wstring& line) {
+    return OperationOf(line) == L"EndProcess";
+  });
+  if (ends != 1 || OperationOf(lines.back()) != L"EndProcess") {
+    broken("the process ends exactly once, and nothing runs after");
+  }
+  const bool waited = lines.size() >= 2 && lines[lines.size() - 2] == L"Sleep 10000";
+  const auto sleeps = std::count_if(lines.begin(), lines.end(), [](const std::wstring& line) {
+    return OperationOf(line) == L"Sleep";
+  });
+  switch (outcome.exitCode) {
+    case kExitStarted:
+      if (!waited || sleeps != 1 || !outcome.startedCommand) {
+        broken("exit 0 comes after a start and the 10000 ms wait");
+      }
+      break;
+    case kExitNoJavaRuntime:
+      if (sleeps != 0 || outcome.startedCommand || outcome.messages.size() != 1 ||
+          !(StartsWith(outcome.messages.back(), kNotInstalledOpening) ||
+            outcome.messages.back() == kNotAvailable)) {
+        broken("exit 1 comes after one discovery message, without start or wait");
+      }
+      break;
+    case kExitUntrappedError:
+      if (sleeps != 0 || outcome.messages.empty() ||
+          !StartsWith(outcome.messages.back(), kReportOpening) ||
+          std::count_if(outcome.messages.begin(), outcome.messages.end(),
+                        [](const std::wstring& m) { return StartsWith(m, kReportOpening); }) != 1 ||
+          lines.size() < 2 || OperationOf(lines[lines.size() - 2]) != L"ShowMessage") {
+        broken("exit 2 comes right after one top-level report, without the wait");
+      }
+      break;
+    default:
+      broken("the process ends with exit code 0, 1 or 2");
+  }
+  if (world.process.started.size() > 1) {
+    broken("at most one program is started");
+  }
+  if (outcome.exitCode == kExitStarted &&
+      world.process.CurrentDirectory() != machine.workingDirectory) {
+    broken("after a start the working directory is the one from before");
+  }
+
+  // Registry handles: each open reads only, each close takes back a handle
+  // that was open, and a handle stays open only when its close was made to
+  // fail.
+  std::size_t failedCloses = 0;
+  for (const MemoryRegistry::Call& call : world.registry.calls()) {
+    if (call.operation == MemoryRegistry::kOpenKey && call.argument != kKeyRead) {
+      broken("keys are opened with KEY_READ only");
+    }
+    if (call.operation == MemoryRegistry::kCloseKey && call.result != kErrorSuccess) {
+      if (fault && fault->seam == Seam::kCloseKey && call.result == fault->code) {
+        ++failedCloses;
+      } else {
+        broken("only a handle that is open is closed");
+      }
+    }
+  }
+  if (seen.openHandles != failedCloses) {
+    broken("every registry handle opened is closed");
+  }
+}
+
+}  // namespace
+
+std::string_view SeamName(Seam seam) {
+  static constexpr std::array<std::string_view, kSeamCount> kNames = {
+      "RegOpenKeyExA",    "RegEnumKeyA",
+      "RegQueryValueExA", "RegCloseKey",
+      "CreateFileSystem", "FileExists",
+      "CopyFile",         "LauncherFolder",
+      "WorkingDirectory", "ChangeWorkingDirectory",
+      "StartHidden",      "ToDouble"};
+  return kNames[Index(seam)];
+}
+
+bool IsRegistrySeam(Seam seam) {
+  return seam == Seam::kOpenKey || seam == Seam::kEnumKey || seam == Seam::kQueryValue ||
+         seam == Seam::kCloseKey;
+}
+
+Observation RunOnce(const Machine& machine, const std::optional<Fault>& fault) {
+  World world(machine);
+  Build(world, machine);
+  if (fault) {
+    Inject(world, *fault);
+  }
+  ModMain modMain(world.registry, world.factory.Bind(), world.numbers, world.ui);
+
+  Observation seen;
+  bool endedAsThePlatformEnds = false;
+  try {
+    RunTimerTick(world.ui, world.process, modMain);
+  } catch (const ProcessEnded&) {
+    endedAsThePlatformEnds = true;
+  } catch (const Error& error) {
+    seen.brokenRules.push_back(
+        "an error escaped the tick: " +
+        Printable(std::to_wstring(error.number()) + L" " + error.description()));
+  } catch (const std::exception& error) {
+    seen.brokenRules.push_back(std::string("an exception escaped the tick: ") + error.what());
+  }
+  if (!endedAsThePlatformEnds) {
+    seen.brokenRules.emplace_back("the tick ends the process and does not return");
+  }
+
+  Outcome& outcome = seen.outcome;
+  outcome.exitCode = world.ui.exitCode;
+  outcome.messages = world.ui.messages;
+  outcome.javaHomePath = modMain.JavaHomePath;
+  if (!world.process.started.empty()) {
+    outcome.startedCommand = world.process.started.front().commandLine;
+    outcome.startedIn = world.process.started.front().workingDirectory;
+  }
+  outcome.finalWorkingDirectory = world.process.CurrentDirectory();
+  seen.calls = CountCalls(world);
+  seen.openHandles = world.registry.OpenHandleCount();
+  if (endedAsThePlatformEnds) {
+    CheckEveryRunRules(world, machine, fault, seen);
+  }
+  return seen;
+}
+
+std::string Printable(std::wstring_view text) {
+  constexpr std::size_t kLongest = 300;
+  std::string printable;
+  for (std::size_t i = 0; i < text.size() && i < kLongest; ++i) {
+    const auto code = static_cast<std::uint32_t>(std::char_traits<wchar_t>::to_int_type(text[i]));
+    if (code >= 0x20 && code < 0x7F) {
+      printable += static_cast<char>(code);
+    } else {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      printable += "\\u";
+      for (int shift = 12; shift >= 0; shift -= 4) {
+        printable += kHex[(code >> shift) & 0xF];
+      }
+    }
+  }
+  if (text.size() > kLongest) {
+    printable += "...(" + std::to_string(text.size()) + " characters)";
+  }
+  return printable;
+}
+
+std::string Describe(const Outcome& outcome) {
+  std::string text = "exit " + std::to_string(outcome.exitCode) + "; messages [";
+  for (std::size_t i = 0; i < outcome.messages.size(); ++i) {
+    text += (i == 0 ? "\"" : ", \"") + Printable(outcome.messages[i]) + "\"";
+  }
+  text += "]; JavaHomePath \"" + Printable(outcome.javaHomePath) + "\"; ";
+  text += outcome.startedCommand ? "started \"" + Printable(*outcome.startedCommand) + "\" in \"" +
+                                       Printable(outcome.startedIn) + "\""
+                                 : std::string("nothing started");
+  text += "; working directory at the end \"" + Printable(outcome.finalWorkingDirectory) + "\"";
+  return text;
+}
+
+std::string Describe(const Fault& fault) {
+  return std::string(SeamName(fault.seam)) + " call " + std::to_string(fault.callNumber) +
+         " fails with " + std::to_string(fault.code) +
+         (fault.description.empty() ? "" : " \"" + Printable(fault.description) + "\"");
+}
+
+StoredValue TextValue(std::wstring_view text, CodePage codePage, std::uint32_t type) {
+  const std::string bytes = ToCodePage(codePage, text);
+  StoredValue value{type, std::vector<std::uint8_t>(bytes.begin(), bytes.end())};
+  value.data.push_back(0);
+  return value;
+}
+
+}  // namespace tq::whole_run

@@ -1,0 +1,130 @@
+#pragma once
+
+// The whole start-up sequence run against the in-memory doubles: a machine
+// described as data (registry, files, folders), at most one injected
+// platform failure, and what the run showed from outside. Used by the fault
+// injection tests and by the discovery fuzzer, so it holds no test
+// framework: broken rules come back as text.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/memory/code_pages.h"
+
+namespace tq::whole_run {
+
+// Every platform operation the sequence may call, one per seam of the doubles.
+enum class Seam {
+  kOpenKey,
+  kEnumKey,
+  kQueryValue,
+  kCloseKey,
+  kCreateFileSystem,
+  kFileExists,
+  kCopyFile,
+  kLauncherFolder,
+  kWorkingDirectory,
+  kChangeWorkingDirectory,
+  kStartHidden,
+  kToDouble,
+};
+inline constexpr std::size_t kSeamCount = 12;
+inline constexpr std::array<Seam, kSeamCount> kAllSeams = {
+    Seam::kOpenKey,          Seam::kEnumKey,
+    Seam::kQueryValue,       Seam::kCloseKey,
+    Seam::kCreateFileSystem, Seam::kFileExists,
+    Seam::kCopyFile,         Seam::kLauncherFolder,
+    Seam::kWorkingDirectory, Seam::kChangeWorkingDirectory,
+    Seam::kStartHidden,      Seam::kToDouble};
+
+std::string_view SeamName(Seam seam);
+bool IsRegistrySeam(Seam seam);
+
+// How often each seam was called in one run.
+using CallCounts = std::array<int, kSeamCount>;
+
+// The callNumber-th call (from 1) of the seam fails. Registry operations
+// fail with `code` as their result; every other seam raises the error
+// (code, description).
+struct Fault {
+  Seam seam;
+  int callNumber;
+  int code;
+  std::wstring description;
+};
+
+// A registry value as stored: its type and its bytes.
+struct StoredValue {
+  std::uint32_t type;
+  std::vector<std::uint8_t> data;
+};
+
+// One version subkey of the Java base key, in enumeration order.
+struct RuntimeEntry {
+  std::wstring name;
+  std::optional<StoredValue> javaHome;
+  bool unreadable = false;
+};
+
+struct Machine {
+  CodePage codePage = CodePage::kWindows1252;
+  bool hasBaseKey = true;
+  bool baseKeyUnreadable = false;
+  std::vector<RuntimeEntry> runtimes;
+  std::vector<std::wstring> folders;
+  std::vector<std::wstring> files;
+  std::vector<std::wstring> readOnlyFiles;
+  std::wstring launcherFolder = L"C:\\Program Files\\Tovane";
+  std::wstring workingDirectory = L"C:\\Users\\operator";
+};
+
+// What the user and the system see of a run.
+struct Outcome {
+  unsigned exitCode = 0;
+  std::vector<std::wstring> messages;
+  std::wstring javaHomePath;
+  // The one command line started, if any, and the folder it started in.
+  std::optional<std::wstring> startedCommand;
+  std::wstring startedIn;
+  // The launcher's working directory when it ended.
+  std::wstring finalWorkingDirectory;
+
+  friend bool operator==(const Outcome&, const Outcome&) = default;
+};
+
+struct Observation {
+  Outcome outcome;
+  CallCounts calls{};
+  // Registry handles still open when the process ended.
+  std::size_t openHandles = 0;
+  // Rules of every run that this one broke (empty when none).
+  std::vector<std::string> brokenRules;
+};
+
+// Runs RunTimerTick once on a fresh set of doubles built from the machine,
+// with the fault injected when there is one.
+Observation RunOnce(const Machine& machine, const std::optional<Fault>& fault);
+
+// Text for failure reports: printable ASCII, the rest as \uXXXX, long
+// texts shortened.
+std::string Printable(std::wstring_view text);
+std::string Describe(const Outcome& outcome);
+std::string Describe(const Fault& fault);
+
+// Helpers to describe machines.
+StoredValue TextValue(std::wstring_view text, CodePage codePage = CodePage::kWindows1252,
+                      std::uint32_t type = 1);
+
+// The support folder and its four files, and the four paths below a runtime
+// directory they are copied to.
+inline constexpr std::wstring_view kSupportFolder = L"C:\\tovane\\GsmModemJar";
+inline constexpr std::array<std::wstring_view, 4> kSupportFileNames = {
+    L"Comm.jar", L"javax.comm.properties", L"Win32com.dll", L"jdc.jar"};
+inline constexpr std::array<std::wstring_view, 4> kSupportFolders = {L"\\lib\\ext\\", L"\\lib\\",
+                                                                     L"\\bin\\", L"\\lib\\ext\\"};
+
+}  // namespace tq::whole_run
