@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "launcher/java_command.h"
 #include "platform/memory/memory_registry.h"
 #include "registry/m_registry.h"
 
@@ -20,6 +21,10 @@ void BM_RegEnumSubKeys(benchmark::State& state) {
     benchmark::DoNotOptimize(names);
   }
   state.SetItemsProcessed(state.iterations() * count);
+  // The time per subkey: flat across the sizes when the cost is linear.
+  state.counters["per_subkey"] =
+      benchmark::Counter(static_cast<double>(count), benchmark::Counter::kIsIterationInvariantRate |
+                                                         benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_RegEnumSubKeys)->Arg(100)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMicrosecond);
 
@@ -54,6 +59,19 @@ void BM_RegGetValueString(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_RegGetValueString)->Apply(ValueSizes);
+
+// The command line for a runtime and a launcher folder with blanks (the
+// quoted form) and for no runtime at all (the bare "java").
+void BM_BuildJavaCommand(benchmark::State& state) {
+  const std::wstring javaHome =
+      state.range(0) == 0 ? std::wstring() : L"C:\\Program Files (x86)\\Java\\jre6";
+  const std::wstring launcherFolder = L"C:\\Program Files (x86)\\Tovane Quillon";
+  for (auto _ : state) {
+    std::wstring command = BuildJavaCommand(javaHome, launcherFolder);
+    benchmark::DoNotOptimize(command);
+  }
+}
+BENCHMARK(BM_BuildJavaCommand)->ArgName("runtime")->Arg(1)->Arg(0);
 
 }  // namespace
 }  // namespace tq

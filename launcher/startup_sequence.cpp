@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "common/decimal_text.h"
 #include "common/error.h"
 #include "launcher/java_command.h"
 #include "launcher/user_interface.h"
@@ -20,7 +21,7 @@ void Timer1_Timer(UserInterface& ui, ProcessServices& process, ModMain& modMain)
 }
 
 std::wstring RuntimeErrorText(int number, const std::wstring& description) {
-  return L"Run-time error '" + std::to_wstring(number) + L"':\r\n\r\n" + description;
+  return L"Run-time error '" + DecimalText(number) + L"':\r\n\r\n" + description;
 }
 
 namespace {

@@ -72,11 +72,10 @@ void AddSubKeyNames(RegistryProvider& registry, KeyHandle key, SubKeyCollection&
         kErrorSuccess) {
       return;
     }
-    std::wstring name = registry.FromAnsi(std::string(buffer.data(), buffer.size()));
-    if (const std::size_t end = name.find(L'\0'); end != std::wstring::npos) {
-      name.resize(end);
-    }
-    names.Add(std::move(name));
+    // A copy of just the name: the whole converted buffer would keep room
+    // for 260 characters in the collection for every name.
+    const std::wstring converted = registry.FromAnsi(std::string(buffer.data(), buffer.size()));
+    names.Add(converted.substr(0, converted.find(L'\0')));
   }
 }
 

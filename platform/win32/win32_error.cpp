@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "common/decimal_text.h"
+
 namespace tq {
 
 std::wstring SystemMessage(DWORD code) {
@@ -15,7 +17,7 @@ std::wstring SystemMessage(DWORD code) {
     text.pop_back();
   }
   if (text.empty()) {
-    text = L"System error " + std::to_wstring(code);
+    text = L"System error " + DecimalText(code);
   }
   return text;
 }

@@ -77,6 +77,8 @@ TEST_F(RegistryGetValueTest, AStringDropsItsClosingNulAndTakesOneQuery) {
   EXPECT_EQ(registry.calls()[1].name, "JavaHome");
   EXPECT_EQ(registry.OpenHandleCount(), 0U);
   EXPECT_EQ(registry.calls().back().operation, MemoryRegistry::kCloseKey);
+  // Nothing beyond the least: one open, one query, one close.
+  EXPECT_EQ(registry.calls().size(), 3U);
 }
 
 TEST_F(RegistryGetValueTest, UpTo1024BytesTakeOneQueryAndMoreExactlyTwo) {
@@ -89,6 +91,8 @@ TEST_F(RegistryGetValueTest, UpTo1024BytesTakeOneQueryAndMoreExactlyTwo) {
   EXPECT_EQ(Get(L"Larger"), RegVariant(std::wstring(1024, L'b')));
   EXPECT_EQ(QueryBufferSizes(), (std::vector<std::uint32_t>{1024, 1024, 1025}));
   EXPECT_EQ(registry.OpenHandleCount(), 0U);
+  EXPECT_EQ(registry.CallCount(MemoryRegistry::kOpenKey), 2U);
+  EXPECT_EQ(registry.CallCount(MemoryRegistry::kCloseKey), 2U);
 }
 
 TEST_F(RegistryGetValueTest, StringKindsKeepReferencesAndInnerNuls) {

@@ -63,6 +63,7 @@ TEST_F(RegistrySubKeysTest, KeyExistsOpensForReadingAndClosesAgain) {
   const MemoryRegistry::Call& open = registry.calls().front();
   EXPECT_EQ(open.name, "SOFTWARE\\JavaSoft\\Java Runtime Environment");
   EXPECT_EQ(open.argument, kKeyRead);
+  EXPECT_EQ(registry.CallCount(MemoryRegistry::kOpenKey), 4U);
   EXPECT_EQ(registry.CallCount(MemoryRegistry::kCloseKey), 2U);
   EXPECT_FALSE(Closed(kHkeyLocalMachine));
 }
@@ -105,6 +106,8 @@ TEST_F(RegistrySubKeysTest, VersionsComeInEnumerationOrderAndTheKeyIsClosed) {
   }
   EXPECT_EQ(indexes, (std::vector<std::uint32_t>{0, 1, 2, 3}));
   EXPECT_EQ(registry.calls().back().operation, MemoryRegistry::kCloseKey);
+  EXPECT_EQ(registry.CallCount(MemoryRegistry::kOpenKey), 1U);
+  EXPECT_EQ(registry.CallCount(MemoryRegistry::kCloseKey), 1U);
 }
 
 TEST_F(RegistrySubKeysTest, AnEmptyPathEnumeratesTheRootWithoutOpeningOrClosingIt) {
