@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 #include "bench/win32/handle_count.h"
 #include "bench/win32/precise_clock.h"
+#include "bench/win32/window_events.h"
 #include "platform/win32/unique_handle.h"
-#include "tests/e2e/window_watch.h"
 
 // Needs the Windows types first.
 #include <psapi.h>
@@ -16,12 +17,17 @@ namespace tq::bench {
 namespace {
 
 constexpr Instant kGiveUpAfter = 60'000 * kPerMillisecond;
+// The window events come as they happen; everything else is looked at
+// between them, at most this often. Each look is a request to the system
+// (to Wine's server, under Wine) that the watched program competes with,
+// so they are kept few.
+constexpr DWORD kWaitMilliseconds = 10;
+constexpr DWORD kWindowPollMilliseconds = 1;
+// Memory and handles are sampled sparsely until the window shows, while the
+// program starts up, and often after that.
+constexpr Instant kSampleEveryWhileStarting = 50 * kPerMillisecond;
 constexpr Instant kSampleEvery = 10 * kPerMillisecond;
 constexpr Instant kLookForChildEvery = 10 * kPerMillisecond;
-// How long each wait between polls lasts while a moment is still to be
-// caught, and once only the end is.
-constexpr DWORD kFinePollMilliseconds = 1;
-constexpr DWORD kCoarsePollMilliseconds = 10;
 
 struct ProcessTimes {
   Instant created = 0;
@@ -38,6 +44,8 @@ ProcessTimes TimesOf(HANDLE process) {
   }
   return {InstantOf(created), InstantOf(exited)};
 }
+
+bool IsTopLevel(HWND window) { return GetAncestor(window, GA_PARENT) == GetDesktopWindow(); }
 
 bool SamePath(const std::wstring& a, const std::wstring& b) {
   return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
@@ -87,6 +95,7 @@ class UsageSampler {
 RunObservation ObserveRun(const RunRequest& request, e2e::StandInRecords& records) {
   e2e::WatchedProcess process = e2e::StartProgram(request.program, request.arguments,
                                                   request.workingDirectory, request.environment);
+  WindowEvents windowEvents(process.pid());
   const UniqueHandle watched(
       OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE, process.pid()));
   if (!watched.valid()) {
@@ -95,6 +104,7 @@ RunObservation ObserveRun(const RunRequest& request, e2e::StandInRecords& record
   UsageSampler usage(watched.get(), process.pid());
   const Instant giveUpAt = PreciseNow() + kGiveUpAfter;
 
+  std::vector<HWND> created;  // top-level windows of the process, not yet seen shown
   HWND window = nullptr;
   std::optional<Instant> visibleAt;
   std::optional<Instant> tickAt;
@@ -102,15 +112,34 @@ RunObservation ObserveRun(const RunRequest& request, e2e::StandInRecords& record
   Instant nextSample = 0;
   Instant nextChildLook = 0;
   for (;;) {
-    const Instant now = PreciseNow();
+    // Between its creation and its end the window is asked about every
+    // millisecond; before and after, the process is left alone.
+    const bool askingAboutWindows = !tickAt && (!created.empty() || visibleAt);
+    const DWORD wait = askingAboutWindows ? kWindowPollMilliseconds : kWaitMilliseconds;
+    for (const WindowEvents::Event& event : windowEvents.Wait(watched.get(), wait)) {
+      if (event.kind == WindowEvents::Kind::kCreated && IsTopLevel(event.window)) {
+        created.push_back(event.window);
+      } else if (event.kind == WindowEvents::Kind::kShown && !visibleAt &&
+                 IsTopLevel(event.window)) {
+        window = event.window;
+        visibleAt = event.at;
+      } else if (event.kind == WindowEvents::Kind::kGone && visibleAt && !tickAt &&
+                 event.window == window) {
+        tickAt = event.at;
+      }
+    }
     if (!visibleAt) {
-      if (const std::vector<HWND> windows = e2e::VisibleWindows(process.pid()); !windows.empty()) {
-        window = windows.front();
-        visibleAt = now;
+      for (HWND candidate : created) {
+        if (IsWindowVisible(candidate)) {
+          window = candidate;
+          visibleAt = PreciseNow();
+          break;
+        }
       }
     } else if (!tickAt && (!IsWindow(window) || !IsWindowVisible(window))) {
-      tickAt = now;
+      tickAt = PreciseNow();
     }
+    const Instant now = PreciseNow();
     if (tickAt && !child.valid() && now >= nextChildLook) {
       nextChildLook = now + kLookForChildEvery;
       if (const auto record = ChildRecord(records, process.pid())) {
@@ -124,11 +153,10 @@ RunObservation ObserveRun(const RunRequest& request, e2e::StandInRecords& record
       }
     }
     if (now >= nextSample) {
-      nextSample = now + kSampleEvery;
+      nextSample = now + (visibleAt ? kSampleEvery : kSampleEveryWhileStarting);
       usage.Sample();
     }
-    const DWORD poll = tickAt && child.valid() ? kCoarsePollMilliseconds : kFinePollMilliseconds;
-    if (WaitForSingleObject(watched.get(), poll) == WAIT_OBJECT_0) {
+    if (WaitForSingleObject(watched.get(), 0) == WAIT_OBJECT_0) {
       break;
     }
     if (now > giveUpAt) {

@@ -16,23 +16,28 @@ namespace tq::bench {
 
 // Moments, in milliseconds:
 //   start      the process's creation time, as the system keeps it;
-//   visible    the first poll (every 1 ms) that finds a visible top-level
-//              window of the process;
-//   tick       the first poll that finds that window destroyed or hidden:
-//              both programs close their window first thing on the timer's
-//              tick, so this is the tick as seen from outside;
+//   visible    the first moment a top-level window of the process is seen
+//              visible: the system reports each window the process creates
+//              as it creates it, and from then on the driver asks whether
+//              it is visible every millisecond;
+//   tick       the first moment that window is seen hidden or destroyed
+//              (asked every millisecond): both programs close their window
+//              first thing on the timer's tick, so this is the tick as seen
+//              from outside;
 //   child      the creation time of the process it started;
 //   exit       the process's exit time, as the system keeps it.
-// Polled moments lag the event by up to about a millisecond; the system's
-// times are exact.
+// Seen moments lag the event by up to about a millisecond; the system's
+// times are exact. Until the process creates its first window the driver
+// asks nothing of it (or of Wine's server) but for the sparse samples below.
 struct RunObservation {
   double startToVisible = 0;
   double tickToChild = 0;
   double childToExit = 0;
   double startToChild = 0;
   double startToExit = 0;
+  // Read every 50 ms until the window shows, every 10 ms after.
   std::size_t peakWorkingSet = 0;  // bytes, the largest PeakWorkingSetSize read
-  unsigned long peakHandles = 0;   // the largest GetProcessHandleCount read
+  unsigned long peakHandles = 0;   // the largest handle count read
   unsigned long exitCode = 0;
 };
 
