@@ -16,15 +16,6 @@ std::runtime_error Failure(DWORD code, const std::string& what) {
   return std::runtime_error(what + " (system error " + std::to_string(code) + ")");
 }
 
-std::string Narrow(const std::wstring& text) {
-  // For failure messages only: keep ASCII, mark the rest.
-  std::string narrow;
-  for (const wchar_t c : text) {
-    narrow += c < 0x80 ? static_cast<char>(c) : '?';
-  }
-  return narrow;
-}
-
 std::wstring EnvironmentValue(const wchar_t* name) {
   const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
   if (size == 0) {
@@ -115,6 +106,14 @@ std::vector<wchar_t> EnvironmentBlock(const EnvironmentOverrides& overrides) {
 std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
 
 }  // namespace
+
+std::string Narrow(const std::wstring& text) {
+  std::string narrow;
+  for (const wchar_t c : text) {
+    narrow += c < 0x80 ? static_cast<char>(c) : '?';
+  }
+  return narrow;
+}
 
 Tick Now() { return GetTickCount64(); }
 

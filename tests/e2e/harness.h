@@ -40,6 +40,9 @@ bool WaitUntil(Condition&& condition, unsigned timeoutMilliseconds,
   }
 }
 
+// `text` for a failure message: ASCII kept, everything else shown as '?'.
+std::string Narrow(const std::wstring& text);
+
 // --- The programs under test --------------------------------------------------
 
 // A path as CTest passes it ("/x/y", a Linux path) made into the Windows

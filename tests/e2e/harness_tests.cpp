@@ -1,12 +1,14 @@
 // The harness's own checks that could otherwise pass by never failing: the
-// reading of another process's message box (icon, buttons, text), and the
-// registry scope's undo.
+// reading of another process's message box (icon, buttons, text), the
+// registry scope's undo, and the reading of stand-in records while they are
+// being written.
 
 #include <gtest/gtest.h>
 
 #include "tests/e2e/harness.h"
 #include "tests/e2e/message_box_sample.h"
 #include "tests/e2e/registry_scope.h"
+#include "tests/e2e/stand_in_records.h"
 #include "tests/e2e/window_watch.h"
 
 namespace tq::e2e {
@@ -88,6 +90,33 @@ TEST(RegistryScopeTest, DeletesTheKeysItMadeAndRestoresTheValuesItChanged) {
 
   outer.Restore();
   EXPECT_FALSE(outer.Exists(HKEY_CURRENT_USER, L"Software\\TovaneQuillon e2e"));
+}
+
+// Records are read while stand-ins are still writing theirs: a record that
+// has just appeared must read whole, never as a broken one.
+TEST(StandInRecordsTest, ReadsEveryRecordWhileTheStandInsAreStillWritingThem) {
+  const Programs programs = Programs::FromEnvironment();
+  const ScratchFolder scratch;
+  StandInRecords records(scratch.path() + L"\\records");
+  constexpr std::size_t kStandIns = 8;
+  std::vector<WatchedProcess> standIns;
+  for (std::size_t i = 0; i < kStandIns; ++i) {
+    standIns.push_back(StartProgram(programs.standInJava, L"-run " + std::to_wstring(i),
+                                    scratch.path(), records.Environment()));
+  }
+  std::vector<StandInRecord> read;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        read = records.Read();
+        return read.size() == kStandIns;
+      },
+      30000, 0))
+      << read.size() << " of " << kStandIns << " records";
+  for (const StandInRecord& record : read) {
+    EXPECT_TRUE(records.Running(record.pid));
+    ASSERT_EQ(record.arguments.size(), 3U);
+    EXPECT_EQ(record.arguments[1], L"-run");
+  }
 }
 
 }  // namespace

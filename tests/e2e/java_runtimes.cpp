@@ -15,15 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Narrow(const std::wstring& text) {
-  // For failure messages only: keep ASCII, mark the rest.
-  std::string narrow;
-  for (const wchar_t c : text) {
-    narrow += c < 0x80 ? static_cast<char>(c) : '?';
-  }
-  return narrow;
-}
-
 std::runtime_error Failure(const std::string& what, const std::wstring& path) {
   const DWORD code = GetLastError();
   return std::runtime_error(what + " " + Narrow(path) + " (system error " + std::to_string(code) +
@@ -50,8 +41,9 @@ bool SupportFolderIsOurs() { return Exists(kOwnerMark); }
 }  // namespace
 
 std::string ReadFileBytes(const std::wstring& path) {
-  const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) {
     throw Failure("cannot open", path);
   }

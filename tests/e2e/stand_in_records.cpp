@@ -53,9 +53,13 @@ std::map<std::string, std::string> Lines(const std::string& text) {
   return values;
 }
 
+// Shares everything: right after the stand-in's rename, Wine still holds the
+// record open with delete access for a moment, and a reader that refuses to
+// share delete access is turned away.
 std::string ReadWholeFile(const std::wstring& path) {
-  const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) {
     return {};
   }
@@ -81,6 +85,20 @@ std::vector<std::wstring> RecordFiles(const std::wstring& folder) {
   } while (FindNextFileW(search, &found));
   FindClose(search);
   return files;
+}
+
+// A record that is listed is complete on disk, but a moment can pass before
+// it can be opened; it has a second to become readable before it counts as
+// broken.
+std::optional<StandInRecord> ReadRecord(const std::wstring& file) {
+  std::optional<StandInRecord> record;
+  WaitUntil(
+      [&] {
+        record = ParseStandInRecord(ReadWholeFile(file));
+        return record.has_value();
+      },
+      1000, 20);
+  return record;
 }
 
 }  // namespace
@@ -129,9 +147,9 @@ EnvironmentOverrides StandInRecords::Environment(unsigned lingerMilliseconds) co
 std::vector<StandInRecord> StandInRecords::Read() {
   std::vector<StandInRecord> records;
   for (const std::wstring& file : RecordFiles(folder_)) {
-    std::optional<StandInRecord> record = ParseStandInRecord(ReadWholeFile(file));
+    std::optional<StandInRecord> record = ReadRecord(file);
     if (!record) {
-      throw std::runtime_error("a stand-in record is incomplete");
+      throw std::runtime_error("a stand-in record is incomplete: " + Narrow(file));
     }
     if (processes_.count(record->pid) == 0) {
       processes_.emplace(record->pid,
