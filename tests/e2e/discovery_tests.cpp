@@ -11,6 +11,7 @@
 #include "tests/e2e/expected_java_command.h"
 #include "tests/e2e/java_runtimes.h"
 #include "tests/e2e/launcher_test.h"
+#include "tests/e2e/launcher_texts.h"
 #include "tests/e2e/stand_in_record.h"
 #include "tests/e2e/window_watch.h"
 
@@ -24,15 +25,6 @@ constexpr unsigned kRecordTimeout = 8000;
 constexpr unsigned kRunTimeout = 25000;
 // How long a box is left unanswered to see that nothing goes on meanwhile.
 constexpr unsigned kUnansweredMilliseconds = 2000;
-
-constexpr wchar_t kNotInstalled[] =
-    L"You have not Installed Java Runtime Environment on your computer.\r\n"
-    L"Download and install Java Runtime Environment Version 1.5 or higher version.\r\n"
-    L"Please refer installtion guide of Tovane Calvero for further help";
-constexpr wchar_t kNotAvailable[] =
-    L"Java Runtime Environment version 1.5 or higher version is not avaiable";
-constexpr wchar_t kSearchFailed[] = L"Error While Searching JVM on Your Machine";
-constexpr wchar_t kCopyFailed[] = L"Error While Copying JAR File";
 
 class DiscoveryTest : public LauncherTest {
  protected:
@@ -112,10 +104,7 @@ class DiscoveryTest : public LauncherTest {
     ASSERT_TRUE(exitCode) << "the launcher runs on after OK";
     EXPECT_LE(launcher.exitedAt() - answeredAt_, 1000U) << "the launcher waited after OK";
     EXPECT_EQ(*exitCode, kExitNoJavaRuntime);
-    // A stand-in needs a moment to write its record after it starts.
-    Sleep(1000);
-    EXPECT_TRUE(records.Read().empty()) << "Java was started";
-    EXPECT_TRUE(ChildProcesses(launcher.pid()).empty()) << "the launcher started a process";
+    ExpectNothingStartedBy(launcher);
   }
 
   // The one Java the launcher started, checked for what every start must

@@ -14,7 +14,9 @@
 #include "launcher/startup_sequence.h"
 #include "tests/e2e/expected_java_command.h"
 #include "tests/e2e/hostile_support.h"
+#include "tests/e2e/java_runtimes.h"
 #include "tests/e2e/launcher_test.h"
+#include "tests/e2e/launcher_texts.h"
 #include "tests/e2e/stand_in_record.h"
 #include "tests/e2e/window_watch.h"
 
@@ -24,19 +26,16 @@ namespace {
 constexpr unsigned kRecordTimeout = 20000;
 constexpr unsigned kRunTimeout = 40000;
 
-constexpr wchar_t kNotAvailable[] =
-    L"Java Runtime Environment version 1.5 or higher version is not avaiable";
-constexpr wchar_t kCopyFailed[] = L"Error While Copying JAR File";
-constexpr wchar_t kReportOpening[] = L"Run-time error '";
-
 using Texts = std::vector<std::wstring>;
+using SupportFiles = JavaRuntimeFolder::SupportFiles;
 
-std::string Narrow(const std::wstring& text) {
-  std::string narrow;
+// The start of a message box text, printable on one line.
+std::string Shown(const std::wstring& text) {
+  std::string shown;
   for (const wchar_t c : text.substr(0, 400)) {
-    narrow += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?';
+    shown += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?';
   }
-  return narrow;
+  return shown;
 }
 
 class HostileTest : public LauncherTest {
@@ -47,11 +46,11 @@ class HostileTest : public LauncherTest {
 
   // A runtime folder in the scratch folder, registered under `version`.
   std::wstring AddRuntime(const std::wstring& version, const std::wstring& folderName,
-                          bool withSupportFiles) {
-    const std::wstring home = scratch.path() + L"\\Java\\" + folderName;
-    MakeRuntimeFolder(home, programs.standInJava, withSupportFiles);
-    RegisterJavaRuntime(registry, version, home);
-    return home;
+                          SupportFiles supportFiles) {
+    const JavaRuntimeFolder runtime(scratch.path() + L"\\Java\\" + folderName, programs.standInJava,
+                                    supportFiles);
+    RegisterJavaRuntime(registry, version, runtime.home());
+    return runtime.home();
   }
 
   // The one Java the launcher started, checked against what it must have
@@ -68,17 +67,10 @@ class HostileTest : public LauncherTest {
     ASSERT_EQ(started.size(), 1U) << "expected exactly one Java";
     const StandInRecord& java = started.front();
     EXPECT_EQ(java.parentPid, launcher.pid());
-    EXPECT_EQ(java.commandLine, CommandStarting(program, layout.folder()));
-    EXPECT_EQ(java.arguments, ArgumentsStarting(program, layout.folder()));
+    EXPECT_EQ(java.commandLine, ExpectedJavaCommandStarting(program, layout.folder()));
+    EXPECT_EQ(java.arguments, ExpectedJavaArgumentsStarting(program, layout.folder()));
     EXPECT_EQ(java.workingDirectory, layout.folder());
     EXPECT_EQ(java.consoleWindow, kConsoleHidden);
-  }
-
-  void ExpectNothingStartedBy(const WatchedProcess& launcher) {
-    // A stand-in needs a moment to write its record after it starts.
-    Sleep(1000);
-    EXPECT_TRUE(records.Read().empty()) << "Java was started";
-    EXPECT_TRUE(ChildProcesses(launcher.pid()).empty()) << "the launcher started a process";
   }
 
   // Runs the launcher of a fresh layout to its end, answering its boxes.
@@ -104,26 +96,11 @@ TEST_F(HostileTest, TenThousandVersionKeysBeforeThePassingOne) {
         return std::wstring(name);
       },
       L"C:\\nowhere");
-  const std::wstring home = AddRuntime(L"1.5.0", L"jre15", true);
+  const std::wstring home = AddRuntime(L"1.5.0", L"jre15", SupportFiles::kPresent);
   std::cout << "registered " << kCrowd + 1 << " version keys in " << Now() - fillStart << " ms\n";
   // The registry lists names in its own order; the passing one must come
   // after the crowd for the test to mean anything.
-  const std::vector<std::wstring> listed = [] {
-    std::vector<std::wstring> names;
-    HKEY base = nullptr;
-    RegOpenKeyExW(HKEY_LOCAL_MACHINE, kJavaRuntimeKey, 0, KEY_READ | KEY_WOW64_32KEY, &base);
-    wchar_t name[256];
-    for (DWORD index = 0;; ++index) {
-      DWORD length = 256;
-      if (RegEnumKeyExW(base, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-          ERROR_SUCCESS) {
-        break;
-      }
-      names.emplace_back(name, length);
-    }
-    RegCloseKey(base);
-    return names;
-  }();
+  const std::vector<std::wstring> listed = JavaRuntimeSubkeys();
   ASSERT_EQ(listed.size(), static_cast<std::size_t>(kCrowd + 1));
   ASSERT_EQ(listed.back(), L"1.5.0");
 
@@ -141,7 +118,7 @@ TEST_F(HostileTest, AMegabyteJavaHomeFailsTheCopyThenTheStartAndIsReported) {
   // The value reads whole (two queries), names no folder that can exist,
   // and makes a command line beyond what a process can be given: the copy
   // fails, then the start, which the top-level report shows.
-  const ProvidedSupportFolder support;
+  const SupportFolder support(SupportFolder::State::kProvided);
   const std::wstring home = L"C:\\" + std::wstring(1024 * 1024, L'x');
   RegisterJavaRuntime(registry, L"1.6.0", home);
   const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
@@ -153,7 +130,7 @@ TEST_F(HostileTest, AMegabyteJavaHomeFailsTheCopyThenTheStartAndIsReported) {
   EXPECT_EQ(boxes[0], L"Path not found");
   EXPECT_EQ(boxes[1], kCopyFailed);
   EXPECT_EQ(boxes[2].rfind(kReportOpening, 0), 0U);
-  std::cout << "report: " << Narrow(boxes[2]) << "\n";
+  std::cout << "report: " << Shown(boxes[2]) << "\n";
   ExpectNothingStartedBy(launcher);
 }
 
@@ -167,7 +144,7 @@ TEST_F(HostileTest, NamesAtTheirLongest) {
   const std::wstring crowdName = L"1.0" + std::wstring(252, L'a');
   const std::wstring winnerName = L"1.6" + std::wstring(252, L'z');
   RegisterJavaRuntime(registry, crowdName, L"C:\\nowhere");
-  const std::wstring home = AddRuntime(winnerName, L"jre16", true);
+  const std::wstring home = AddRuntime(winnerName, L"jre16", SupportFiles::kPresent);
   const std::wstring winnerKey = std::wstring(kJavaRuntimeKey) + L"\\" + winnerName;
   const DWORD number = 7;
   SetValueDirectly(winnerKey, std::wstring(16383, L'v'), REG_DWORD, &number, sizeof number);
@@ -212,28 +189,28 @@ TEST_F(HostileTest, LauncherFolderWithShellCharacters) {
 }
 
 TEST_F(HostileTest, AReadOnlySupportFileInTheRuntimeIsLeftAlone) {
-  const ProvidedSupportFolder support;
-  const std::wstring home = AddRuntime(L"1.6.0", L"jre16", false);
+  const SupportFolder support(SupportFolder::State::kProvided);
+  const std::wstring home = AddRuntime(L"1.6.0", L"jre16", SupportFiles::kMissing);
   const std::wstring commJar = home + L"\\lib\\ext\\Comm.jar";
-  WriteFileText(commJar, "an older Comm.jar");
+  WriteFileBytes(commJar, "an older Comm.jar");
   ASSERT_TRUE(SetFileAttributesW(commJar.c_str(), FILE_ATTRIBUTE_READONLY));
 
   const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
   ExpectOneJavaThenTheEnd(launcher, layout, home + L"\\bin\\java.exe");
-  EXPECT_EQ(ReadFileText(commJar), "an older Comm.jar");
+  EXPECT_EQ(ReadFileBytes(commJar), "an older Comm.jar");
   EXPECT_NE(GetFileAttributesW(commJar.c_str()) & FILE_ATTRIBUTE_READONLY, 0U);
-  for (const SupportFileRow& row : kSupportFileRows) {
-    if (std::wstring(row.fileName) != L"Comm.jar") {
-      EXPECT_EQ(ReadFileText(home + row.placeInRuntime), SupportFileContent(row.fileName));
+  for (const SupportFilePlace& place : kSupportFilePlaces) {
+    if (std::wstring(place.fileName) != L"Comm.jar") {
+      EXPECT_EQ(ReadFileBytes(home + place.pathInRuntime), SupportFolderContent(place.fileName));
     }
   }
 }
 
 TEST_F(HostileTest, AFolderInTheWayOfTheCopyIsRefusedAndTheLaunchGoesOn) {
-  const ProvidedSupportFolder support;
-  const std::wstring home = AddRuntime(L"1.6.0", L"jre16", false);
-  MakeFolders(home + L"\\lib\\ext\\Comm.jar");
+  const SupportFolder support(SupportFolder::State::kProvided);
+  const std::wstring home = AddRuntime(L"1.6.0", L"jre16", SupportFiles::kMissing);
+  ASSERT_TRUE(CreateDirectoryW((home + L"\\lib\\ext\\Comm.jar").c_str(), nullptr));
 
   const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
@@ -241,15 +218,15 @@ TEST_F(HostileTest, AFolderInTheWayOfTheCopyIsRefusedAndTheLaunchGoesOn) {
                           {L"Permission denied", kCopyFailed});
   // The rows after the failed one are not looked at, and the failed copy
   // leaves nothing behind.
-  EXPECT_FALSE(FileIsThere(home + L"\\lib\\javax.comm.properties"));
-  EXPECT_FALSE(FileIsThere(home + L"\\bin\\Win32com.dll"));
-  EXPECT_FALSE(FileIsThere(home + L"\\lib\\ext\\jdc.jar"));
+  EXPECT_FALSE(IsFile(home + L"\\lib\\javax.comm.properties"));
+  EXPECT_FALSE(IsFile(home + L"\\bin\\Win32com.dll"));
+  EXPECT_FALSE(IsFile(home + L"\\lib\\ext\\jdc.jar"));
   EXPECT_TRUE(FilesMatching(home + L"\\lib\\ext", L"*.tmp").empty());
 }
 
 TEST_F(HostileTest, TwoLaunchersAtOnceInstallIntoOneRuntimeAndEachStartsItsJava) {
-  const ProvidedSupportFolder support;
-  const std::wstring home = AddRuntime(L"1.6.0", L"jre16", false);
+  const SupportFolder support(SupportFolder::State::kProvided);
+  const std::wstring home = AddRuntime(L"1.6.0", L"jre16", SupportFiles::kMissing);
   const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
   WatchedProcess first = StartLauncher(layout, records.Environment());
   WatchedProcess second = StartLauncher(layout, records.Environment());
@@ -259,7 +236,8 @@ TEST_F(HostileTest, TwoLaunchersAtOnceInstallIntoOneRuntimeAndEachStartsItsJava)
   EXPECT_EQ((std::set<DWORD>{started[0].parentPid, started[1].parentPid}),
             (std::set<DWORD>{first.pid(), second.pid()}));
   for (const StandInRecord& java : started) {
-    EXPECT_EQ(java.commandLine, CommandStarting(home + L"\\bin\\java.exe", layout.folder()));
+    EXPECT_EQ(java.commandLine,
+              ExpectedJavaCommandStarting(home + L"\\bin\\java.exe", layout.folder()));
   }
   for (WatchedProcess* launcher : {&first, &second}) {
     EXPECT_EQ(AnswerEveryBox(*launcher, kRunTimeout), Texts{});
@@ -268,8 +246,8 @@ TEST_F(HostileTest, TwoLaunchersAtOnceInstallIntoOneRuntimeAndEachStartsItsJava)
     EXPECT_EQ(*exitCode, kExitStarted);
   }
   // Whichever copy won, each file is whole, and no temporary file is left.
-  for (const SupportFileRow& row : kSupportFileRows) {
-    EXPECT_EQ(ReadFileText(home + row.placeInRuntime), SupportFileContent(row.fileName));
+  for (const SupportFilePlace& place : kSupportFilePlaces) {
+    EXPECT_EQ(ReadFileBytes(home + place.pathInRuntime), SupportFolderContent(place.fileName));
   }
   for (const wchar_t* folder : {L"\\lib\\ext", L"\\lib", L"\\bin"}) {
     EXPECT_TRUE(FilesMatching(home + folder, L"*.tmp").empty()) << Narrow(folder);
@@ -279,8 +257,8 @@ TEST_F(HostileTest, TwoLaunchersAtOnceInstallIntoOneRuntimeAndEachStartsItsJava)
 TEST_F(HostileTest, TheRuntimeRemovedWhileACopyFailureWaitsMakesTheStartFail) {
   // No support folder: the first copy fails and its box waits for OK.
   // Meanwhile the runtime goes; the start of its java.exe then fails.
-  RemoveTree(L"C:\\tovane");
-  const std::wstring home = AddRuntime(L"1.6.0", L"jre16", false);
+  const SupportFolder absent(SupportFolder::State::kAbsent);
+  const std::wstring home = AddRuntime(L"1.6.0", L"jre16", SupportFiles::kMissing);
   const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
   layout.PlaceJava(programs.standInJava);
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
@@ -288,7 +266,7 @@ TEST_F(HostileTest, TheRuntimeRemovedWhileACopyFailureWaitsMakesTheStartFail) {
   bool removed = false;
   const Texts boxes = AnswerEveryBox(launcher, kRunTimeout, [&](std::size_t index, auto&&) {
     if (index == 0) {
-      removed = RemoveTree(home);
+      removed = RemoveFolderTree(home);
     }
   });
   ASSERT_TRUE(removed) << "the runtime folder could not be removed";
@@ -312,19 +290,20 @@ class HostileJapaneseTest : public HostileTest {
 };
 
 TEST_F(HostileJapaneseTest, ARuntimePathInJapaneseLettersIsFoundFilledAndStarted) {
-  const ProvidedSupportFolder support;
+  const SupportFolder support(SupportFolder::State::kProvided);
   // A version name with Japanese letters after its prefix, passed over as
   // 1.4; then a runtime whose folder is named in kanji, hiragana and
   // katakana.
   RegisterJavaRuntime(registry, L"1.4\u65e5\u672c", L"C:\\nowhere");
   const std::wstring home =
-      AddRuntime(L"1.6.0_45", L"\u65e5\u672c\u8a9e\u306e\u30e9\u30f3\u30bf\u30a4\u30e0", false);
+      AddRuntime(L"1.6.0_45", L"\u65e5\u672c\u8a9e\u306e\u30e9\u30f3\u30bf\u30a4\u30e0",
+                 SupportFiles::kMissing);
   const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
   ExpectOneJavaThenTheEnd(launcher, layout, home + L"\\bin\\java.exe");
-  for (const SupportFileRow& row : kSupportFileRows) {
-    EXPECT_EQ(ReadFileText(home + row.placeInRuntime), SupportFileContent(row.fileName))
-        << Narrow(row.fileName);
+  for (const SupportFilePlace& place : kSupportFilePlaces) {
+    EXPECT_EQ(ReadFileBytes(home + place.pathInRuntime), SupportFolderContent(place.fileName))
+        << Narrow(place.fileName);
   }
 }
 
@@ -332,7 +311,7 @@ TEST_F(HostileJapaneseTest, ADoubleByteNameTooLongForTheBufferEndsTheList) {
   // 3 + 2 x 200 bytes do not fit RegEnumKeyA's 260: the list ends there, and
   // the passing runtime after it is never seen.
   RegisterJavaRuntime(registry, L"1.0" + std::wstring(200, L'\u65e5'), L"C:\\nowhere");
-  AddRuntime(L"1.6.0", L"jre16", true);
+  AddRuntime(L"1.6.0", L"jre16", SupportFiles::kPresent);
   const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
   layout.PlaceJava(programs.standInJava);
   WatchedProcess launcher = StartLauncher(layout, records.Environment());

@@ -8,6 +8,7 @@
 #include "tests/e2e/expected_java_command.h"
 #include "tests/e2e/harness.h"
 #include "tests/e2e/number_probe.h"
+#include "tests/e2e/registry_key.h"
 #include "tests/e2e/registry_scope.h"
 
 namespace tq::e2e {
@@ -102,6 +103,12 @@ FolderSnapshot SnapshotOf(const std::wstring& folder) {
 bool RemoveFolderTree(const std::wstring& folder) {
   for (int attempt = 0; attempt < 30; ++attempt) {
     std::error_code error;
+    // Read-only files refuse deletion: make everything writable first.
+    for (auto entry = fs::recursive_directory_iterator(fs::path(folder), error);
+         !error && entry != fs::recursive_directory_iterator(); entry.increment(error)) {
+      SetFileAttributesW(entry->path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    error.clear();
     fs::remove_all(fs::path(folder), error);
     if (!Exists(folder)) {
       return true;
@@ -109,6 +116,25 @@ bool RemoveFolderTree(const std::wstring& folder) {
     Sleep(100);
   }
   return false;
+}
+
+bool IsFile(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::vector<std::wstring> FilesMatching(const std::wstring& folder, const std::wstring& pattern) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    return names;
+  }
+  do {
+    names.emplace_back(found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
 }
 
 JavaRuntimeFolder::JavaRuntimeFolder(std::wstring home, const std::wstring& standInJava,
@@ -129,21 +155,20 @@ JavaRuntimeFolder::JavaRuntimeFolder(std::wstring home, const std::wstring& stan
 
 std::vector<std::wstring> JavaRuntimeSubkeys() {
   std::vector<std::wstring> names;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kJavaRuntimeKey, 0, KEY_READ | KEY_WOW64_32KEY, &key) !=
-      ERROR_SUCCESS) {
+  RegistryKey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kJavaRuntimeKey, 0, KEY_READ | KEY_WOW64_32KEY,
+                    key.out()) != ERROR_SUCCESS) {
     return names;
   }
   for (DWORD index = 0;; ++index) {
     wchar_t name[256];
     DWORD length = 256;
-    if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+    if (RegEnumKeyExW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
         ERROR_SUCCESS) {
       break;
     }
     names.emplace_back(name, length);
   }
-  RegCloseKey(key);
   return names;
 }
 

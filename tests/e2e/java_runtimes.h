@@ -38,10 +38,17 @@ struct FileState {
 using FolderSnapshot = std::map<std::wstring, FileState>;
 FolderSnapshot SnapshotOf(const std::wstring& folder);
 
-// Removes a folder with everything in it; a missing folder is no failure.
-// Retries a while, since a program that has only just ended may keep its
-// file a moment longer. False when the folder is still there.
+// Removes a folder with everything in it, read-only files too; a missing
+// folder is no failure. Retries a while, since a program that has only just
+// ended may keep its file a moment longer. False when the folder is still
+// there.
 bool RemoveFolderTree(const std::wstring& folder);
+
+// Whether a file (not a folder) is at `path`.
+bool IsFile(const std::wstring& path);
+
+// The names of the files in a folder that match a pattern such as "*.tmp".
+std::vector<std::wstring> FilesMatching(const std::wstring& folder, const std::wstring& pattern);
 
 // --- Java runtimes --------------------------------------------------------------
 

@@ -7,15 +7,15 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/harness.h"
+#include "tests/e2e/launcher_texts.h"
 #include "tests/e2e/registry_scope.h"
 #include "tests/e2e/stand_in_records.h"
+#include "tests/e2e/window_watch.h"
 
 namespace tq::e2e {
 
-// What the user sees of the launcher: the splash window's class and the
-// title of the splash and of every message box.
+// The class of the splash window.
 inline constexpr wchar_t kSplashClass[] = L"frmSplash";
-inline constexpr wchar_t kLauncherTitle[] = L"Tovane Quillon";
 
 class LauncherTest : public ::testing::Test {
  protected:
@@ -25,6 +25,15 @@ class LauncherTest : public ::testing::Test {
   LauncherTest() {
     registry.RemoveTree(HKEY_LOCAL_MACHINE, kJavaRuntimeKey);
     RegisterJavaRuntime(registry, L"1.6", L"");
+  }
+
+  // Nothing the launcher could have started: no stand-in recorded, and no
+  // process of any kind has the launcher as its parent.
+  void ExpectNothingStartedBy(const WatchedProcess& launcher) {
+    // A stand-in needs a moment to write its record after it starts.
+    Sleep(1000);
+    EXPECT_TRUE(records.Read().empty()) << "Java was started";
+    EXPECT_TRUE(ChildProcesses(launcher.pid()).empty()) << "the launcher started a process";
   }
 
   // Destroyed in reverse: the stand-ins end, the registry is restored, the

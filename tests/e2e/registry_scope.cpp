@@ -2,26 +2,10 @@
 
 #include <stdexcept>
 
+#include "tests/e2e/registry_key.h"
+
 namespace tq::e2e {
 namespace {
-
-// Closes a registry key once.
-class KeyHandle {
- public:
-  KeyHandle() = default;
-  KeyHandle(const KeyHandle&) = delete;
-  KeyHandle& operator=(const KeyHandle&) = delete;
-  ~KeyHandle() {
-    if (key_ != nullptr) {
-      RegCloseKey(key_);
-    }
-  }
-  HKEY* out() noexcept { return &key_; }
-  [[nodiscard]] HKEY get() const noexcept { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 std::runtime_error Failure(const char* what, LSTATUS status) {
   return std::runtime_error(std::string("registry: ") + what + " failed with " +
@@ -37,7 +21,7 @@ std::wstring LeafOf(const std::wstring& key) { return key.substr(key.find_last_o
 
 LSTATUS DeleteTree(HKEY root, const std::wstring& key, REGSAM view) {
   const std::wstring parent = ParentOf(key);
-  KeyHandle parentKey;
+  RegistryKey parentKey;
   LSTATUS status =
       RegOpenKeyExW(root, parent.c_str(), 0, KEY_READ | KEY_WRITE | DELETE | view, parentKey.out());
   if (status != ERROR_SUCCESS) {
@@ -62,7 +46,7 @@ void RegistryScope::Restore() {
 }
 
 bool RegistryScope::Exists(HKEY root, const std::wstring& key) const {
-  KeyHandle handle;
+  RegistryKey handle;
   return RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view_, handle.out()) == ERROR_SUCCESS;
 }
 
@@ -87,14 +71,14 @@ void RegistryScope::RememberHowToUndo(HKEY root, const std::wstring& key,
       break;
     }
   }
-  KeyHandle handle;
+  RegistryKey handle;
   RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, handle.out());
   DWORD type = 0;
   DWORD size = 0;
   if (RegQueryValueExW(handle.get(), name.c_str(), nullptr, &type, nullptr, &size) !=
       ERROR_SUCCESS) {
     undo_.push_back([root, key, name, view] {
-      KeyHandle open;
+      RegistryKey open;
       if (RegOpenKeyExW(root, key.c_str(), 0, KEY_SET_VALUE | view, open.out()) == ERROR_SUCCESS) {
         RegDeleteValueW(open.get(), name.c_str());
       }
@@ -104,7 +88,7 @@ void RegistryScope::RememberHowToUndo(HKEY root, const std::wstring& key,
   std::vector<BYTE> old(size);
   RegQueryValueExW(handle.get(), name.c_str(), nullptr, &type, old.data(), &size);
   undo_.push_back([root, key, name, view, type, old] {
-    KeyHandle open;
+    RegistryKey open;
     if (RegOpenKeyExW(root, key.c_str(), 0, KEY_SET_VALUE | view, open.out()) == ERROR_SUCCESS) {
       RegSetValueExW(open.get(), name.c_str(), 0, type, old.data(), static_cast<DWORD>(old.size()));
     }
@@ -114,7 +98,7 @@ void RegistryScope::RememberHowToUndo(HKEY root, const std::wstring& key,
 void RegistryScope::Set(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
                         const void* data, DWORD size) {
   RememberHowToUndo(root, key, name);
-  KeyHandle handle;
+  RegistryKey handle;
   LSTATUS status = RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view_, nullptr,
                                    handle.out(), nullptr);
   if (status != ERROR_SUCCESS) {

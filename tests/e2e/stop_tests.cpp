@@ -8,17 +8,7 @@
 namespace tq::e2e {
 namespace {
 
-class StopTest : public LauncherTest {
- protected:
-  // Nothing the launcher could have started: no stand-in recorded, and no
-  // process of any kind has the launcher as its parent.
-  void ExpectNothingStartedBy(const WatchedProcess& launcher) {
-    // A stand-in needs a moment to write its record after it starts.
-    Sleep(1000);
-    EXPECT_TRUE(records.Read().empty()) << "Java was started";
-    EXPECT_TRUE(ChildProcesses(launcher.pid()).empty()) << "the launcher started a process";
-  }
-};
+class StopTest : public LauncherTest {};
 
 TEST_F(StopTest, ClosingTheSplashEarlyEndsTheLauncherWithoutMessageAndStartsNothing) {
   const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
