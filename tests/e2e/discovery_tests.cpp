@@ -11,9 +11,9 @@
 #include "tests/e2e/expected_java_command.h"
 #include "tests/e2e/java_runtimes.h"
 #include "tests/e2e/launcher_test.h"
-#include "tests/e2e/launcher_texts.h"
 #include "tests/e2e/stand_in_record.h"
 #include "tests/e2e/window_watch.h"
+#include "tests/launcher_texts.h"
 
 namespace tq::e2e {
 namespace {
@@ -76,7 +76,7 @@ class DiscoveryTest : public LauncherTest {
 
       const MessageBoxView view = ReadMessageBox(box);
       EXPECT_EQ(view.text, texts[i]);
-      EXPECT_EQ(view.title, kLauncherTitle);
+      EXPECT_EQ(view.title, text::kLauncherTitle);
       ASSERT_EQ(view.buttons.size(), 1U);
       EXPECT_EQ(view.buttons[0].id, IDOK);
       EXPECT_EQ(view.buttons[0].text, L"OK");
@@ -221,7 +221,7 @@ TEST_F(DiscoveryTest, WithoutTheJavaKeyTheNotInstalledBoxEndsTheLauncherWithoutL
   layout.PlaceJava(programs.standInJava);
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
 
-  ASSERT_NO_FATAL_FAILURE(AnswerMessageBoxes(launcher, {kNotInstalled}));
+  ASSERT_NO_FATAL_FAILURE(AnswerMessageBoxes(launcher, {text::kNotInstalled}));
   ExpectEndedWithoutLaunchAfterOk(launcher);
 }
 
@@ -233,7 +233,7 @@ TEST_F(DiscoveryTest, OnlyRuntimesBelowOnePointFiveGiveTheNotAvailableBoxAndNoLa
   layout.PlaceJava(programs.standInJava);
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
 
-  ASSERT_NO_FATAL_FAILURE(AnswerMessageBoxes(launcher, {kNotAvailable}));
+  ASSERT_NO_FATAL_FAILURE(AnswerMessageBoxes(launcher, {text::kNotAvailable}));
   ExpectEndedWithoutLaunchAfterOk(launcher);
 }
 
@@ -248,7 +248,7 @@ TEST_F(DiscoveryTest, AVersionKeyBeginningWithALetterEndsTheSearchAndJavaIsStart
   layout.PlaceJava(programs.standInJava);
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
 
-  ASSERT_NO_FATAL_FAILURE(AnswerMessageBoxes(launcher, {L"Type mismatch", kSearchFailed}));
+  ASSERT_NO_FATAL_FAILURE(AnswerMessageBoxes(launcher, {L"Type mismatch", text::kSearchFailed}));
   ExpectBareJavaStarted(launcher, layout);
   EXPECT_TRUE(launcher.Running()) << "the launcher did not wait after the start";
 }
@@ -263,7 +263,8 @@ TEST_F(DiscoveryTest, TheChosenRuntimeWithoutJavaHomeIsAnUnsupportedValueAndJava
   layout.PlaceJava(programs.standInJava);
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
 
-  ASSERT_NO_FATAL_FAILURE(AnswerMessageBoxes(launcher, {L"Unsupported value type", kSearchFailed}));
+  ASSERT_NO_FATAL_FAILURE(
+      AnswerMessageBoxes(launcher, {L"Unsupported value type", text::kSearchFailed}));
   ExpectBareJavaStarted(launcher, layout);
 }
 
@@ -278,7 +279,7 @@ TEST_F(DiscoveryTest, ACopyFailureShowsItsTwoBoxesAndTheChosenRuntimeIsStartedAl
 
   // "File not found" is the description of error 53; the search's own
   // message does not follow.
-  ASSERT_NO_FATAL_FAILURE(AnswerMessageBoxes(launcher, {L"File not found", kCopyFailed}));
+  ASSERT_NO_FATAL_FAILURE(AnswerMessageBoxes(launcher, {L"File not found", text::kCopyFailed}));
   ExpectOneJavaStarted(launcher, layout, runtime.java(), runtime.java());
   EXPECT_TRUE(VisibleWindows(launcher.pid()).empty()) << "a window followed the launch";
   EXPECT_TRUE(SnapshotOf(runtime.home()) == before) << "the failed installation left something";

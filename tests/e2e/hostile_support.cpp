@@ -2,10 +2,10 @@
 
 #include <stdexcept>
 
-#include "tests/e2e/launcher_texts.h"
 #include "tests/e2e/registry_key.h"
 #include "tests/e2e/registry_scope.h"
 #include "tests/e2e/window_watch.h"
+#include "tests/launcher_texts.h"
 
 namespace tq::e2e {
 namespace {
@@ -66,7 +66,7 @@ std::vector<std::wstring> AnswerEveryBox(
       continue;
     }
     const MessageBoxView view = ReadMessageBox(box);
-    if (view.title != kLauncherTitle) {
+    if (view.title != text::kLauncherTitle) {
       texts.push_back(L"<box titled " + view.title + L"> " + view.text);
     } else {
       texts.push_back(view.text);

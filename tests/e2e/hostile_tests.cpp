@@ -16,9 +16,9 @@
 #include "tests/e2e/hostile_support.h"
 #include "tests/e2e/java_runtimes.h"
 #include "tests/e2e/launcher_test.h"
-#include "tests/e2e/launcher_texts.h"
 #include "tests/e2e/stand_in_record.h"
 #include "tests/e2e/window_watch.h"
+#include "tests/launcher_texts.h"
 
 namespace tq::e2e {
 namespace {
@@ -128,8 +128,8 @@ TEST_F(HostileTest, AMegabyteJavaHomeFailsTheCopyThenTheStartAndIsReported) {
   const Texts boxes = RunToEnd(launcher, kExitUntrappedError);
   ASSERT_EQ(boxes.size(), 3U) << testing::PrintToString(boxes);
   EXPECT_EQ(boxes[0], L"Path not found");
-  EXPECT_EQ(boxes[1], kCopyFailed);
-  EXPECT_EQ(boxes[2].rfind(kReportOpening, 0), 0U);
+  EXPECT_EQ(boxes[1], text::kCopyFailed);
+  EXPECT_EQ(boxes[2].rfind(text::kReportOpening, 0), 0U);
   std::cout << "report: " << Shown(boxes[2]) << "\n";
   ExpectNothingStartedBy(launcher);
 }
@@ -215,7 +215,7 @@ TEST_F(HostileTest, AFolderInTheWayOfTheCopyIsRefusedAndTheLaunchGoesOn) {
   const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
   ExpectOneJavaThenTheEnd(launcher, layout, home + L"\\bin\\java.exe",
-                          {L"Permission denied", kCopyFailed});
+                          {L"Permission denied", text::kCopyFailed});
   // The rows after the failed one are not looked at, and the failed copy
   // leaves nothing behind.
   EXPECT_FALSE(IsFile(home + L"\\lib\\javax.comm.properties"));
@@ -270,8 +270,8 @@ TEST_F(HostileTest, TheRuntimeRemovedWhileACopyFailureWaitsMakesTheStartFail) {
     }
   });
   ASSERT_TRUE(removed) << "the runtime folder could not be removed";
-  EXPECT_EQ(boxes,
-            (Texts{L"File not found", kCopyFailed, L"Run-time error '53':\r\n\r\nFile not found"}));
+  EXPECT_EQ(boxes, (Texts{L"File not found", text::kCopyFailed,
+                          L"Run-time error '53':\r\n\r\nFile not found"}));
   const std::optional<DWORD> exitCode = launcher.WaitForExit(5000);
   ASSERT_TRUE(exitCode) << "the launcher does not end";
   EXPECT_EQ(*exitCode, kExitUntrappedError);
@@ -315,7 +315,7 @@ TEST_F(HostileJapaneseTest, ADoubleByteNameTooLongForTheBufferEndsTheList) {
   const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
   layout.PlaceJava(programs.standInJava);
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
-  EXPECT_EQ(RunToEnd(launcher, kExitNoJavaRuntime), Texts{kNotAvailable});
+  EXPECT_EQ(RunToEnd(launcher, kExitNoJavaRuntime), Texts{text::kNotAvailable});
   ExpectNothingStartedBy(launcher);
 }
 

@@ -39,7 +39,7 @@ TEST_F(LaunchTest, SplashThenJavaHiddenInTheLauncherFolderThenTheLauncherEndsAnd
   ASSERT_NE(splash, nullptr) << "no splash window";
   const Tick shownAt = Now();
   EXPECT_LE(shownAt - launcher.startedAt(), 1500U) << "the splash came late";
-  EXPECT_EQ(CaptionOf(splash), kLauncherTitle);
+  EXPECT_EQ(CaptionOf(splash), text::kLauncherTitle);
 
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(splash) || !IsWindowVisible(splash); }, 8000))
       << "the splash window stays";

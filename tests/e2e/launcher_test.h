@@ -7,10 +7,10 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/harness.h"
-#include "tests/e2e/launcher_texts.h"
 #include "tests/e2e/registry_scope.h"
 #include "tests/e2e/stand_in_records.h"
 #include "tests/e2e/window_watch.h"
+#include "tests/launcher_texts.h"
 
 namespace tq::e2e {
 

@@ -42,7 +42,7 @@ TEST_F(StopTest, WithoutJavaOneErrorBoxWaitsForOkThenTheLauncherEndsAtOnce) {
   EXPECT_EQ(VisibleWindows(launcher.pid()).size(), 1U) << "more than the one box";
 
   const MessageBoxView view = ReadMessageBox(box);
-  EXPECT_EQ(view.title, kLauncherTitle);
+  EXPECT_EQ(view.title, text::kLauncherTitle);
   EXPECT_EQ(view.text, L"Run-time error '53':\r\n\r\nFile not found");
   ASSERT_EQ(view.buttons.size(), 1U);
   EXPECT_EQ(view.buttons[0].id, IDOK);

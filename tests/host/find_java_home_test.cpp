@@ -10,18 +10,15 @@
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_user_interface.h"
 #include "runtime/mod_main.h"
+#include "tests/launcher_texts.h"
 
 namespace tq {
 namespace {
 
 const std::wstring kBaseKey = L"SOFTWARE\\JavaSoft\\Java Runtime Environment";
-const std::wstring kNotInstalled =
-    L"You have not Installed Java Runtime Environment on your computer.\r\n"
-    L"Download and install Java Runtime Environment Version 1.5 or higher version.\r\n"
-    L"Please refer installtion guide of Tovane Calvero for further help";
-const std::wstring kNotAvailable =
-    L"Java Runtime Environment version 1.5 or higher version is not avaiable";
-const std::wstring kSearchFailed = L"Error While Searching JVM on Your Machine";
+using text::kNotAvailable;
+using text::kNotInstalled;
+using text::kSearchFailed;
 const std::vector<std::wstring> kSupportFiles = {L"Comm.jar", L"javax.comm.properties",
                                                  L"Win32com.dll", L"jdc.jar"};
 

@@ -10,12 +10,13 @@
 #include "runtime/mod_main.h"
 #include "runtime/support_files.h"
 #include "tests/host/mod_main_stubs.h"
+#include "tests/launcher_texts.h"
 
 namespace tq {
 namespace {
 
 const std::wstring kHome = L"C:\\Program Files\\Java\\jre1.6.0";
-const std::wstring kCopyFailed = L"Error While Copying JAR File";
+const std::wstring kCopyFailed = text::kCopyFailed;
 
 // The four rows, spelled out: the tests check the exact paths the procedure
 // produces, not how it composes them.

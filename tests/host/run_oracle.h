@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/host/whole_run.h"
+#include "tests/launcher_texts.h"
 
 namespace tq::whole_run {
 
@@ -25,19 +26,6 @@ Prediction Predict(const Machine& machine, const std::optional<Fault>& fault);
 
 // Where the observed run differs from the prediction, one line each.
 std::vector<std::string> Differences(const Prediction& expected, const Observation& seen);
-
-// The texts the user is shown.
-namespace text {
-inline constexpr wchar_t kNotInstalled[] =
-    L"You have not Installed Java Runtime Environment on your computer.\r\n"
-    L"Download and install Java Runtime Environment Version 1.5 or higher version.\r\n"
-    L"Please refer installtion guide of Tovane Calvero for further help";
-inline constexpr wchar_t kNotAvailable[] =
-    L"Java Runtime Environment version 1.5 or higher version is not avaiable";
-inline constexpr wchar_t kSearchFailed[] = L"Error While Searching JVM on Your Machine";
-inline constexpr wchar_t kCopyFailed[] = L"Error While Copying JAR File";
-inline constexpr wchar_t kUnsupportedValueType[] = L"Unsupported value type";
-}  // namespace text
 
 // The top-level report of an error that nothing handled.
 std::wstring ExpectedReport(int number, const std::wstring& description);

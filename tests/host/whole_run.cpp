@@ -14,15 +14,15 @@
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_user_interface.h"
 #include "runtime/mod_main.h"
+#include "tests/launcher_texts.h"
 
 namespace tq::whole_run {
 namespace {
 
 constexpr std::wstring_view kBaseKey = L"SOFTWARE\\JavaSoft\\Java Runtime Environment";
-constexpr std::wstring_view kReportOpening = L"Run-time error '";
-constexpr std::wstring_view kNotInstalledOpening = L"You have not Installed Java";
-constexpr std::wstring_view kNotAvailable =
-    L"Java Runtime Environment version 1.5 or higher version is not avaiable";
+constexpr std::wstring_view kReportOpening = text::kReportOpening;
+constexpr std::wstring_view kNotInstalled = text::kNotInstalled;
+constexpr std::wstring_view kNotAvailable = text::kNotAvailable;
 
 std::size_t Index(Seam seam) { return static_cast<std::size_t>(seam); }
 
@@ -182,8 +182,7 @@ void CheckEveryRunRules(const World& world, const Machine& machine,
       break;
     case kExitNoJavaRuntime:
       if (sleeps != 0 || outcome.startedCommand || outcome.messages.size() != 1 ||
-          !(StartsWith(outcome.messages.back(), kNotInstalledOpening) ||
-            outcome.messages.back() == kNotAvailable)) {
+          !(outcome.messages.back() == kNotInstalled || outcome.messages.back() == kNotAvailable)) {
         broken("exit 1 comes after one discovery message, without start or wait");
       }
       break;
