@@ -7,6 +7,7 @@
 #include "common/error.h"
 #include "platform/memory/memory_registry.h"
 #include "registry/m_registry.h"
+#include "tests/host/one_key_registry.h"
 
 namespace tq {
 namespace {
@@ -286,20 +287,13 @@ TEST(RegistryCodePageTest, TextRoundTripsInTheDoubleByteCodePage) {
 
 // Answers every query with the same status, type and size, as a broken or
 // hostile registry could.
-class FixedAnswer final : public RegistryProvider {
+class FixedAnswer final : public OneKeyRegistry {
  public:
   FixedAnswer(std::int32_t status, std::uint32_t type, std::uint32_t size)
-      : status_(status), type_(type), size_(size) {}
+      : OneKeyRegistry(9), status_(status), type_(type), size_(size) {}
 
-  int openHandles = 0;
   std::vector<std::uint32_t> bufferSizes;
 
-  std::int32_t OpenKey(KeyHandle, const std::string&, std::uint32_t, std::uint32_t,
-                       KeyHandle* result) override {
-    ++openHandles;
-    *result = 9;
-    return kErrorSuccess;
-  }
   std::int32_t EnumKey(KeyHandle, std::uint32_t, char*, std::uint32_t) override {
     return kErrorNoMoreItems;
   }
@@ -310,12 +304,6 @@ class FixedAnswer final : public RegistryProvider {
     *size = size_;
     return status_;
   }
-  std::int32_t CloseKey(KeyHandle) override {
-    --openHandles;
-    return kErrorSuccess;
-  }
-  std::string ToAnsi(const std::wstring& text) override { return ToWindows1252(text); }
-  std::wstring FromAnsi(const std::string& bytes) override { return FromWindows1252(bytes); }
 
  private:
   std::int32_t status_;

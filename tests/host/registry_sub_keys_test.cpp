@@ -8,6 +8,7 @@
 #include "platform/memory/memory_registry.h"
 #include "registry/m_registry.h"
 #include "registry/sub_key_collection.h"
+#include "tests/host/one_key_registry.h"
 
 namespace tq {
 namespace {
@@ -168,18 +169,11 @@ TEST_F(RegistrySubKeysTest, NamesTravelInTheCodePage) {
 
 // Enumerates whatever names it is given; a real registry never holds two
 // subkeys whose names differ only in case.
-class ListedSubKeys final : public RegistryProvider {
+class ListedSubKeys final : public OneKeyRegistry {
  public:
-  explicit ListedSubKeys(std::vector<std::string> names) : names_(std::move(names)) {}
+  explicit ListedSubKeys(std::vector<std::string> names)
+      : OneKeyRegistry(7), names_(std::move(names)) {}
 
-  int openHandles = 0;
-
-  std::int32_t OpenKey(KeyHandle, const std::string&, std::uint32_t, std::uint32_t,
-                       KeyHandle* result) override {
-    ++openHandles;
-    *result = 7;
-    return kErrorSuccess;
-  }
   std::int32_t EnumKey(KeyHandle, std::uint32_t index, char* name, std::uint32_t) override {
     if (index >= names_.size()) {
       return kErrorNoMoreItems;
@@ -191,12 +185,6 @@ class ListedSubKeys final : public RegistryProvider {
                           std::uint8_t*, std::uint32_t*) override {
     return kErrorFileNotFound;
   }
-  std::int32_t CloseKey(KeyHandle) override {
-    --openHandles;
-    return kErrorSuccess;
-  }
-  std::string ToAnsi(const std::wstring& text) override { return ToWindows1252(text); }
-  std::wstring FromAnsi(const std::string& bytes) override { return FromWindows1252(bytes); }
 
  private:
   std::vector<std::string> names_;
