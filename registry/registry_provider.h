@@ -5,10 +5,19 @@
 
 namespace tq {
 
-// An opaque 32-bit handle of an open registry key, or a predefined root.
-using KeyHandle = std::uint32_t;
+// An opaque handle of an open registry key, or a predefined root: as wide as
+// a pointer, like the platform's HKEY (32 bits in the launcher we ship, 64 in
+// its 64-bit build).
+using KeyHandle = std::uintptr_t;
 
-inline constexpr KeyHandle kHkeyLocalMachine = 0x80000002U;
+// A predefined root as the platform defines it: its 32-bit code sign-extended
+// to the width of a handle, so HKEY_LOCAL_MACHINE is 0x80000002 in a 32-bit
+// program and 0xFFFFFFFF80000002 in a 64-bit one.
+constexpr KeyHandle PredefinedRoot(std::uint32_t code) {
+  return static_cast<KeyHandle>(static_cast<std::intptr_t>(static_cast<std::int32_t>(code)));
+}
+
+inline constexpr KeyHandle kHkeyLocalMachine = PredefinedRoot(0x80000002U);
 inline constexpr std::uint32_t kKeyRead = 0x20019U;
 
 // Registry result codes, as the platform numbers them.

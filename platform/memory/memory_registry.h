@@ -15,7 +15,7 @@
 
 namespace tq {
 
-inline constexpr KeyHandle kHkeyCurrentUser = 0x80000001U;
+inline constexpr KeyHandle kHkeyCurrentUser = PredefinedRoot(0x80000001U);
 inline constexpr std::int32_t kErrorInvalidHandle = 6;
 inline constexpr std::int32_t kErrorInvalidParameter = 87;
 

@@ -9,9 +9,9 @@
 namespace tq {
 namespace {
 
-// Key handles travel as 32-bit numbers; the launcher is a 32-bit program,
-// where an HKEY, the predefined roots included, is one.
-static_assert(sizeof(HKEY) == sizeof(KeyHandle), "the launcher is built for 32-bit Windows only");
+// Key handles travel as numbers as wide as an HKEY, the predefined roots
+// sign-extended as the Windows headers define them.
+static_assert(sizeof(HKEY) == sizeof(KeyHandle), "a key handle must hold an HKEY");
 
 HKEY ToHkey(KeyHandle key) { return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key)); }
 
@@ -31,8 +31,13 @@ int ToLength(std::size_t length) {
 std::int32_t Win32Registry::OpenKey(KeyHandle parent, const std::string& path,
                                     std::uint32_t options, std::uint32_t access,
                                     KeyHandle* result) {
+  // The serial-port support DLL is 32-bit, so only a Java runtime registered
+  // for 32-bit programs can serve: every key is read in the 32-bit view, in
+  // the 64-bit build too. A 32-bit program on 64-bit Windows reads that view
+  // anyway, and 32-bit Windows has no other and ignores the flag.
   HKEY opened = nullptr;
-  const LONG status = RegOpenKeyExA(ToHkey(parent), path.c_str(), options, access, &opened);
+  const LONG status =
+      RegOpenKeyExA(ToHkey(parent), path.c_str(), options, access | KEY_WOW64_32KEY, &opened);
   if (status == ERROR_SUCCESS && result != nullptr) {
     *result = FromHkey(opened);
   }

@@ -203,9 +203,9 @@ def check_manifest(c, pe, resources_folder):
     controls = [e.attrib for e in root.iter(v1 + "assemblyIdentity")
                 if e.attrib.get("name") == "Microsoft.Windows.Common-Controls"]
     c.check(len(controls) == 1 and controls[0].get("version") == "6.0.0.0" and
-            controls[0].get("processorArchitecture") == "x86" and
+            controls[0].get("processorArchitecture") == "*" and
             controls[0].get("publicKeyToken") == "6595b64144ccf1df",
-            "depends on Common Controls 6 (x86)")
+            "depends on Common Controls 6 of the program's own processor")
     dpi = [e.text.strip().lower() for e in root.iter(settings + "dpiAware")]
     c.check(dpi == ["true"], "system DPI aware")
     c.check(not list(root.iter("{http://schemas.microsoft.com/SMI/2016/WindowsSettings}"
