@@ -2,8 +2,11 @@
 # One Wine session for a whole test run: a prefix made once, one wineserver
 # kept alive, one small Wine program running so Wine never shuts its desktop
 # down between tests, and a virtual X server when there is no display.
-#   wine-session.sh start HOME IDLE.exe    set up HOME/prefix, write HOME/env
-#   wine-session.sh stop HOME              end everything started by start
+#   wine-session.sh start HOME IDLE.exe [BITS]   set up HOME/prefix, write HOME/env
+#   wine-session.sh stop HOME                     end everything started by start
+# BITS 64: the programs are 64-bit, and every Wine command of the session goes
+# to Wine's 64-bit loader itself. Debian's `wine` would take the 32-bit loader
+# whenever it is installed, even where the kernel cannot run it.
 set -euo pipefail
 cmd=${1:?start or stop}
 home=${2:?session folder}
@@ -31,8 +34,18 @@ if [ "$cmd" = stop ]; then
 fi
 
 idle=${3:?idle program}
+bits=${4:-32}
 stop
 mkdir -p "$home"
+loader_path=
+if [ "$bits" = 64 ]; then
+  mkdir -p "$home/bin"
+  printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$home/bin/wine"
+  printf '#!/bin/sh\nexec /usr/lib/wine/wine64 wineboot.exe "$@"\n' >"$home/bin/wineboot"
+  chmod +x "$home/bin/wine" "$home/bin/wineboot"
+  loader_path="export PATH=\"$home/bin:\$PATH\"
+export WINELOADER=/usr/lib/wine/wine64"
+fi
 display=${DISPLAY:-}
 if [ -z "$display" ]; then
   for n in $(seq 90 140); do
@@ -54,6 +67,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 export DISPLAY="$display"
 export LC_ALL=C.UTF-8
+$loader_path
 ENV
 # shellcheck source=/dev/null
 . "$home/env"
@@ -62,7 +76,8 @@ mkdir -p "$WINEPREFIX"
 # A persistent wineserver for the whole run (it refuses when one runs already).
 setsid wineserver -p >/dev/null 2>&1 </dev/null || true
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot -i >"$home/wineboot.log" 2>&1 </dev/null
+  wineboot -i >"$home/wineboot.log" 2>&1 </dev/null ||
+    { echo "wine-session: making the Wine prefix failed (see $home/wineboot.log)" >&2; exit 1; }
 fi
 # Drive T: is the tests' own, for programs that must run from a drive root.
 mkdir -p "$home/drive_t"

@@ -16,8 +16,13 @@ fi
 . "$home/env"
 export LC_ALL=$locale
 out=$(mktemp "$home/run.XXXXXX")
-wine "$@" >"$out" 2>&1 </dev/null
+wine "$@" >"$out" 2>&1 </dev/null &
+program=$!
+# Shown as it comes, so that a run ended by the caller's time limit still
+# leaves what it printed until then.
+tail -n +1 -s 0.2 -f --pid="$program" "$out" &
+wait "$program"
 rc=$?
-cat "$out"
+wait
 rm -f "$out"
 exit $rc
