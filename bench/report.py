@@ -51,7 +51,7 @@ def quartiles(values):
 # --- Machine ------------------------------------------------------------------
 
 
-def machine(wine_version, load_before):
+def machine(wine_version, load_before, flavour):
     model = "unknown"
     with open("/proc/cpuinfo", encoding="utf-8") as cpuinfo:
         for line in cpuinfo:
@@ -65,6 +65,7 @@ def machine(wine_version, load_before):
         "cpu": model,
         "os": platform.platform(),
         "wine": wine_version.strip(),
+        "flavour": flavour,
         "load_average_before": load_before.strip(),
         "load_average_after": load_after,
         "when_utc": datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M:%S"),
@@ -196,6 +197,7 @@ def print_table(results):
     print()
     print("Machine: %s, nproc %s, %s; load average %s before, %s after" %
           (m["cpu"], m["nproc"], m["wine"], m["load_average_before"], m["load_average_after"]))
+    print("Windows programs: the %s build" % m.get("flavour", "win32"))
     s = results["startup"]
     print()
     print("Start-up under Wine, median of %d runs each (quartiles in brackets), best run, ms" %
@@ -256,12 +258,14 @@ def main():
     parser.add_argument("--floor-exe")
     parser.add_argument("--wine-version", default="")
     parser.add_argument("--load-before", default="")
+    parser.add_argument("--flavour", default="win32", choices=["win32", "win64"],
+                        help="which build of the Windows programs was measured")
     parser.add_argument("--out", required=True)
     arguments = parser.parse_args()
 
     rows = read_startup(arguments.startup)
     results = {
-        "machine": machine(arguments.wine_version, arguments.load_before),
+        "machine": machine(arguments.wine_version, arguments.load_before, arguments.flavour),
         "startup": startup_summary(rows),
         "executable": executable(arguments.exe, arguments.map),
         "micro": micro(arguments.micro),

@@ -9,26 +9,59 @@
 #     "C:\Program Files (x86)\Tovane Quillon".
 # Then it prints which runtime was chosen, which support files were copied
 # and what the started program received.
+#
+# It runs the 32-bit launcher that ships. On a machine that cannot run
+# 32-bit programs (tools/machine.sh), or with TQ_WINDOWS_64BIT_ONLY=1, it
+# runs the 64-bit build of the same sources, and says so.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-tools/setup.sh
+step="setting up"
+trap 'echo "run-demo: failed while $step (status $?)" >&2' ERR
 
+tools/setup.sh
+# shellcheck source=tools/machine.sh
+. tools/machine.sh
+
+step="finding out whether this machine runs 32-bit Windows programs"
+tq_probe_32bit_windows build/machine-probe
+if [ "$TQ_RUNS_32BIT" = yes ]; then
+  preset=win32 bits=32
+  echo "== the shipped 32-bit launcher (preset win32)"
+else
+  preset=win64 bits=64
+  echo "== $(tq_flavour_line "the demo runs the 64-bit build (preset win64)")"
+fi
+
+step="building"
 echo "== building"
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j2 --target TovaneQuillon stand_in_java tq_idle >/dev/null
-build=$root/build/win32
+build=$root/build/$preset
+log=$(mktemp)
+if ! { cmake --preset "$preset" >"$log" 2>&1 &&
+  cmake --build --preset "$preset" -j2 --target TovaneQuillon stand_in_java tq_idle >"$log" 2>&1; }; then
+  tail -n 30 "$log" >&2
+  rm -f "$log"
+  echo "run-demo: the build of preset $preset failed (above: its last lines)" >&2
+  exit 1
+fi
+rm -f "$log"
 standin=$(find "$build/tests/e2e" -name java.exe | head -n 1)
 
 demo=$(mktemp -d /tmp/tovane-demo.XXXXXX)
 cleanup() { tools/wine-session.sh stop "$demo" || true; }
 trap cleanup EXIT
+step="making a Wine prefix"
 echo "== making a Wine prefix in $demo (about 15 s)"
-tools/wine-session.sh start "$demo" "$build/tq_idle.exe" >/dev/null
+if ! tools/wine-session.sh start "$demo" "$build/tq_idle.exe" "$bits" >"$demo/session.log" 2>&1; then
+  tail -n 5 "$demo/session.log" >&2
+  echo "run-demo: Wine could not make its prefix or start its session (see $demo/session.log)" >&2
+  exit 1
+fi
 # shellcheck source=/dev/null
 . "$demo/env"
 c=$WINEPREFIX/drive_c
 
+step="laying out the demo machine"
 app="$c/Program Files (x86)/Tovane Quillon"
 mkdir -p "$app/Sorvanta/lib"
 cp "$build/TovaneQuillon.exe" "$app/"
@@ -50,6 +83,7 @@ for file in Comm.jar javax.comm.properties Win32com.dll jdc.jar; do
   echo "demo $file" >"$c/tovane/GsmModemJar/$file"
 done
 
+step="registering the Java runtimes"
 key='HKLM\SOFTWARE\JavaSoft\Java Runtime Environment'
 wine reg add "$key\\1.4.2_19" /v JavaHome /t REG_SZ /d 'C:\Java\j2re1.4.2_19' /f /reg:32 >/dev/null 2>&1
 wine reg add "$key\\1.6.0_45" /v JavaHome /t REG_SZ /d 'C:\Program Files (x86)\Java\jre6' /f /reg:32 >/dev/null 2>&1
@@ -58,12 +92,19 @@ records=$demo/records
 mkdir -p "$records"
 before=$(cd "$jre" && find . -type f | sort)
 
-echo "== running TovaneQuillon.exe (splash for 2 s, then 10 s until it exits)"
+step="running the launcher"
+echo "== running TovaneQuillon.exe, $bits-bit (splash for 2 s, then 10 s until it exits)"
 started=$(date +%s.%N)
 TQ_STANDIN_RECORD_DIR="Z:${records//\//\\}" TQ_STANDIN_LINGER_MS=3000 \
-  timeout 90 wine "C:\\Program Files (x86)\\Tovane Quillon\\TovaneQuillon.exe" >/dev/null 2>&1 </dev/null \
+  timeout 90 wine "C:\\Program Files (x86)\\Tovane Quillon\\TovaneQuillon.exe" >"$demo/launcher.log" 2>&1 </dev/null \
   && status=0 || status=$?
 ended=$(date +%s.%N)
+case $status in
+  0) ;;
+  124) echo "run-demo: the launcher did not end within 90 s; it was stopped" >&2 ;;
+  126 | 127) echo "run-demo: Wine could not start the launcher (status $status): $(tail -n 1 "$demo/launcher.log")" >&2 ;;
+  *) echo "run-demo: the launcher ended with exit code $status (0 is a started Java application)" >&2 ;;
+esac
 awk -v s="$started" -v e="$ended" -v c="$status" \
   'BEGIN { printf "launcher exited with code %s after %.1f s\n", c, e - s }'
 
@@ -83,3 +124,4 @@ if ls "$records"/* >/dev/null 2>&1; then
 else
   echo "  nothing: no program was started"
 fi
+[ "$status" -eq 0 ] || exit 1
