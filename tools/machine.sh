@@ -60,6 +60,7 @@ tq_probe_32bit_windows() {
     return 0
   fi
   mkdir -p "$work"
+  work=$(cd "$work" && pwd)  # Wine takes only an absolute prefix
   printf 'int main(void) { return 32; }\n' >"$work/probe32.c"
   if ! i686-w64-mingw32-gcc -o "$work/probe32.exe" "$work/probe32.c" >"$work/build.log" 2>&1; then
     TQ_32BIT_REASON="a 32-bit Windows program could not be built (see $work/build.log)"
