@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "launcher/process_services.h"
+#include "interfaces/process_services.h"
 
 namespace tq {
 namespace {

@@ -4,8 +4,8 @@
 
 #include "common/decimal_text.h"
 #include "common/error.h"
+#include "interfaces/user_interface.h"
 #include "launcher/java_command.h"
-#include "launcher/user_interface.h"
 #include "runtime/mod_main.h"
 
 namespace tq {

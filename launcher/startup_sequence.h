@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "interfaces/exit_codes.h"
+
 namespace tq {
 
 class ModMain;
@@ -10,11 +12,6 @@ class UserInterface;
 
 inline constexpr unsigned kSplashMilliseconds = 2000;
 inline constexpr unsigned kWaitAfterStartMilliseconds = 10000;
-
-// Exit codes of the launcher process.
-inline constexpr unsigned kExitStarted = 0;
-inline constexpr unsigned kExitNoJavaRuntime = 1;
-inline constexpr unsigned kExitUntrappedError = 2;
 
 // The work of the splash timer's first tick: close the splash, choose the
 // Java runtime, start the application, wait, end the process. Errors that

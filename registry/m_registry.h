@@ -6,7 +6,7 @@
 #include <variant>
 #include <vector>
 
-#include "registry/registry_provider.h"
+#include "interfaces/registry_provider.h"
 #include "registry/sub_key_collection.h"
 
 namespace tq {

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "registry/registry_provider.h"
+#include "interfaces/registry_provider.h"
 
 namespace tq {
 

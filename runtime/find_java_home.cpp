@@ -3,11 +3,11 @@
 #include <variant>
 
 #include "common/error.h"
-#include "launcher/startup_sequence.h"
-#include "launcher/user_interface.h"
+#include "interfaces/exit_codes.h"
+#include "interfaces/number_conversion.h"
+#include "interfaces/user_interface.h"
 #include "registry/m_registry.h"
 #include "runtime/mod_main.h"
-#include "runtime/number_conversion.h"
 
 namespace tq {
 namespace {

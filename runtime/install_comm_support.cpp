@@ -1,7 +1,7 @@
 #include <new>
 
 #include "common/error.h"
-#include "launcher/user_interface.h"
+#include "interfaces/user_interface.h"
 #include "runtime/mod_main.h"
 #include "runtime/support_files.h"
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "runtime/file_system.h"
+#include "interfaces/file_system.h"
 
 namespace tq {
 

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Style gates: clang-format over every C++ file, clang-tidy over the portable
-# core and its doubles (the Win32 layer is checked by the cross compiler's
-# -Wall -Wextra -Werror).
+# Style gates: the layers' include directions (tools/check_layers.py),
+# clang-format over every C++ file, clang-tidy over the portable core and its
+# doubles (the Win32 layer is checked by the cross compiler's -Wall -Wextra
+# -Werror).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+python3 tools/check_layers.py
 mapfile -t sources < <(git ls-files -co --exclude-standard '*.cpp' '*.h')
 clang-format --dry-run -Werror "${sources[@]}"
 [ -f build/host/compile_commands.json ] || cmake --preset host >/dev/null

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "common/error.h"
+#include "interfaces/file_system.h"
 #include "platform/memory/journal.h"
-#include "runtime/file_system.h"
 
 namespace tq {
 

@@ -3,7 +3,7 @@
 #include <map>
 
 #include "common/error.h"
-#include "runtime/number_conversion.h"
+#include "interfaces/number_conversion.h"
 
 namespace tq {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/error.h"
-#include "launcher/process_services.h"
+#include "interfaces/process_services.h"
 #include "platform/memory/journal.h"
 
 namespace tq {

@@ -10,8 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "interfaces/registry_provider.h"
 #include "platform/memory/code_pages.h"
-#include "registry/registry_provider.h"
 
 namespace tq {
 

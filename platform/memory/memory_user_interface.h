@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/user_interface.h"
+#include "interfaces/user_interface.h"
 #include "platform/memory/journal.h"
 
 namespace tq {

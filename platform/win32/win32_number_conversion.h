@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/number_conversion.h"
+#include "interfaces/number_conversion.h"
 
 namespace tq {
 

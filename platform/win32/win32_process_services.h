@@ -1,6 +1,6 @@
 #pragma once
 
-#include "launcher/process_services.h"
+#include "interfaces/process_services.h"
 
 namespace tq {
 

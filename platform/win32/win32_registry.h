@@ -1,6 +1,6 @@
 #pragma once
 
-#include "registry/registry_provider.h"
+#include "interfaces/registry_provider.h"
 
 namespace tq {
 

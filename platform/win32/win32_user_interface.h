@@ -1,6 +1,6 @@
 #pragma once
 
-#include "launcher/user_interface.h"
+#include "interfaces/user_interface.h"
 
 namespace tq {
 

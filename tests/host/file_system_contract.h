@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "common/error.h"
-#include "runtime/file_system.h"
+#include "interfaces/file_system.h"
 
 namespace tq {
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "common/error.h"
-#include "registry/registry_provider.h"
-#include "runtime/number_conversion.h"
+#include "interfaces/number_conversion.h"
+#include "interfaces/registry_provider.h"
 
 namespace tq {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "interfaces/registry_provider.h"
 #include "platform/memory/code_pages.h"
-#include "registry/registry_provider.h"
 
 namespace tq {
 
