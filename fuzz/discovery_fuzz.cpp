@@ -20,6 +20,7 @@
 #include "platform/memory/code_pages.h"
 #include "tests/host/run_oracle.h"
 #include "tests/host/whole_run.h"
+#include "tests/launcher_expectations.h"
 
 namespace tq::whole_run {
 namespace {
@@ -118,10 +119,9 @@ Machine FuzzedMachine(FuzzedDataProvider& input) {
   }
 
   const auto supportBits = input.ConsumeIntegral<std::uint8_t>();
-  for (std::size_t row = 0; row < kSupportFileNames.size(); ++row) {
+  for (std::size_t row = 0; row < expected::kSupportFiles.size(); ++row) {
     if ((supportBits >> row & 1) == 0) {
-      machine.files.push_back(std::wstring(kSupportFolder) + L"\\" +
-                              std::wstring(kSupportFileNames[row]));
+      machine.files.push_back(expected::PathInSupportFolder(expected::kSupportFiles[row]));
     }
   }
   for (const std::wstring& home : homes) {
@@ -134,9 +134,8 @@ Machine FuzzedMachine(FuzzedDataProvider& input) {
     }
     // Each support file's place: empty, a file, a read-only file, or a
     // folder of that name in the way of the copy.
-    for (std::size_t row = 0; row < kSupportFileNames.size(); ++row) {
-      const std::wstring path =
-          home + std::wstring(kSupportFolders[row]) + std::wstring(kSupportFileNames[row]);
+    for (std::size_t row = 0; row < expected::kSupportFiles.size(); ++row) {
+      const std::wstring path = home + expected::PathInRuntime(expected::kSupportFiles[row]);
       switch (bits >> (2 + 2 * row) & 3) {
         case 1:
           machine.files.push_back(path);

@@ -12,6 +12,7 @@
 
 #include "tests/host/run_oracle.h"
 #include "tests/host/whole_run.h"
+#include "tests/launcher_expectations.h"
 
 namespace tq::whole_run {
 namespace {
@@ -22,9 +23,9 @@ struct Scenario {
 };
 
 void AddSupportFolder(Machine& machine, bool withWin32Com = true) {
-  for (const std::wstring_view file : kSupportFileNames) {
-    if (withWin32Com || file != L"Win32com.dll") {
-      machine.files.push_back(std::wstring(kSupportFolder) + L"\\" + std::wstring(file));
+  for (const expected::SupportFile& file : expected::kSupportFiles) {
+    if (withWin32Com || file.name != L"Win32com.dll") {
+      machine.files.push_back(expected::PathInSupportFolder(file));
     }
   }
 }
@@ -35,9 +36,8 @@ void AddRuntimeFolders(Machine& machine, const std::wstring& home) {
 }
 
 void AddInstalledSupport(Machine& machine, const std::wstring& home) {
-  for (std::size_t row = 0; row < kSupportFileNames.size(); ++row) {
-    machine.files.push_back(home + std::wstring(kSupportFolders[row]) +
-                            std::wstring(kSupportFileNames[row]));
+  for (const expected::SupportFile& file : expected::kSupportFiles) {
+    machine.files.push_back(home + expected::PathInRuntime(file));
   }
 }
 

@@ -10,17 +10,16 @@
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_user_interface.h"
 #include "runtime/mod_main.h"
+#include "tests/launcher_expectations.h"
 #include "tests/launcher_texts.h"
 
 namespace tq {
 namespace {
 
-const std::wstring kBaseKey = L"SOFTWARE\\JavaSoft\\Java Runtime Environment";
+const std::wstring kBaseKey = expected::kJavaRuntimeKey;
 using text::kNotAvailable;
 using text::kNotInstalled;
 using text::kSearchFailed;
-const std::vector<std::wstring> kSupportFiles = {L"Comm.jar", L"javax.comm.properties",
-                                                 L"Win32com.dll", L"jdc.jar"};
 
 using Messages = std::vector<std::wstring>;
 
@@ -32,8 +31,8 @@ class FindJavaHomeTest : public ::testing::Test {
     registry.SetString(kHkeyLocalMachine, kBaseKey + L"\\" + version, L"JavaHome", home);
   }
   void AddSupportFolder() {
-    for (const std::wstring& file : kSupportFiles) {
-      files.AddFile(L"C:\\tovane\\GsmModemJar\\" + file, "support");
+    for (const expected::SupportFile& file : expected::kSupportFiles) {
+      files.AddFile(expected::PathInSupportFolder(file), "support");
     }
   }
   void AddRuntimeFolders(const std::wstring& home) {
@@ -101,12 +100,9 @@ TEST_F(FindJavaHomeTest, TheFirstVersionOfAtLeastOnePointFiveWinsInEnumerationOr
   EXPECT_EQ(modMain.JavaHomePath, L"C:\\j150");
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ(numbers.calls, 2) << "the walk goes on after the winner";
-  for (const std::wstring& file : kSupportFiles) {
-    EXPECT_TRUE(files.Contents((file == L"Win32com.dll"            ? L"C:\\j150\\bin\\"
-                                : file == L"javax.comm.properties" ? L"C:\\j150\\lib\\"
-                                                                   : L"C:\\j150\\lib\\ext\\") +
-                               file))
-        << "not installed: " << std::string(file.begin(), file.end());
+  for (const expected::SupportFile& file : expected::kSupportFiles) {
+    EXPECT_TRUE(files.Contents(L"C:\\j150" + expected::PathInRuntime(file)))
+        << "not installed: " << std::string(file.name.begin(), file.name.end());
   }
 }
 

@@ -8,8 +8,8 @@
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_user_interface.h"
 #include "runtime/mod_main.h"
-#include "runtime/support_files.h"
 #include "tests/host/mod_main_stubs.h"
+#include "tests/launcher_expectations.h"
 #include "tests/launcher_texts.h"
 
 namespace tq {
@@ -18,21 +18,24 @@ namespace {
 const std::wstring kHome = L"C:\\Program Files\\Java\\jre1.6.0";
 const std::wstring kCopyFailed = text::kCopyFailed;
 
-// The four rows, spelled out: the tests check the exact paths the procedure
-// produces, not how it composes them.
-const std::vector<std::wstring> kTested = {L"\\lib\\ext\\Comm.jar", L"\\lib\\javax.comm.properties",
-                                           L"\\bin\\Win32com.dll", L"\\lib\\ext\\jdc.jar"};
-const std::vector<std::wstring> kFolders = {L"\\lib\\ext\\", L"\\lib\\", L"\\bin\\",
-                                            L"\\lib\\ext\\"};
-const std::vector<std::wstring> kSources = {
-    L"C:\\tovane\\GsmModemJar\\Comm.jar", L"C:\\tovane\\GsmModemJar\\javax.comm.properties",
-    L"C:\\tovane\\GsmModemJar\\Win32com.dll", L"C:\\tovane\\GsmModemJar\\jdc.jar"};
+// The four rows as tests/launcher_expectations.h spells them out: the tests
+// check the exact paths the procedure produces, not how it composes them.
+std::vector<std::wstring> EachRow(std::wstring (*pathOf)(const expected::SupportFile&)) {
+  std::vector<std::wstring> paths;
+  for (const expected::SupportFile& file : expected::kSupportFiles) {
+    paths.push_back(pathOf(file));
+  }
+  return paths;
+}
+const std::vector<std::wstring> kTested = EachRow(expected::PathInRuntime);
+const std::vector<std::wstring> kSources = EachRow(expected::PathInSupportFolder);
 
 std::wstring Tested(const std::wstring& home, int row) {
   return L"FileExists " + home + kTested[row];
 }
 std::wstring Copied(const std::wstring& home, int row) {
-  return L"CopyFile " + kSources[row] + L" " + home + kFolders[row];
+  return L"CopyFile " + kSources[row] + L" " + home +
+         std::wstring(expected::kSupportFiles.at(row).folderInRuntime);
 }
 
 class InstallCommSupportTest : public ::testing::Test {
@@ -83,8 +86,8 @@ TEST_F(InstallCommSupportTest, OnlyTheMissingFileIsCopiedIntoItsFolder) {
                                               Tested(kHome, 1),    Copied(kHome, 1),
                                               Tested(kHome, 2),    Tested(kHome, 3)};
   EXPECT_EQ(journal.lines, expected);
-  EXPECT_EQ(files.Contents(kHome + L"\\lib\\javax.comm.properties"), files.Contents(kSources[1]));
-  EXPECT_EQ(files.Contents(kHome + L"\\lib\\ext\\Comm.jar"), "old");
+  EXPECT_EQ(files.Contents(kHome + kTested[1]), files.Contents(kSources[1]));
+  EXPECT_EQ(files.Contents(kHome + kTested[0]), "old");
   EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -135,7 +138,7 @@ TEST_F(InstallCommSupportTest, ARuntimeWithoutLibExtFailsAtRowOne) {
   EXPECT_EQ(ui.messages, (std::vector<std::wstring>{L"Path not found", kCopyFailed}));
   EXPECT_EQ(journal.lines.at(2), Copied(kHome, 0));
   EXPECT_FALSE(files.HasFolder(kHome + L"\\lib\\ext"));
-  EXPECT_FALSE(files.Contents(kHome + L"\\lib\\javax.comm.properties").has_value());
+  EXPECT_FALSE(files.Contents(kHome + kTested[1]).has_value());
 }
 
 TEST_F(InstallCommSupportTest, AFailureInALaterRowKeepsTheEarlierCopies) {
@@ -174,12 +177,12 @@ TEST_F(InstallCommSupportTest, AHomeEndingInABackslashIsJoinedAsItStands) {
 
   modMain.InstallCommSupport(home);
 
-  EXPECT_EQ(journal.lines.at(1), L"FileExists " + kHome + L"\\\\lib\\ext\\Comm.jar");
-  EXPECT_EQ(journal.lines.at(3),
-            L"CopyFile C:\\tovane\\GsmModemJar\\javax.comm.properties " + kHome + L"\\\\lib\\");
+  // Each row's path follows the home's own closing backslash: two in a row.
+  EXPECT_EQ(journal.lines.at(1), Tested(home, 0));
+  EXPECT_EQ(journal.lines.at(3), Copied(home, 1));
   // Windows reads the doubled backslash as one: the copies land in place.
-  EXPECT_EQ(files.Contents(kHome + L"\\bin\\Win32com.dll"), files.Contents(kSources[2]));
-  EXPECT_EQ(files.Contents(kHome + L"\\lib\\ext\\Comm.jar"), "old");
+  EXPECT_EQ(files.Contents(kHome + kTested[2]), files.Contents(kSources[2]));
+  EXPECT_EQ(files.Contents(kHome + kTested[0]), "old");
   EXPECT_TRUE(ui.messages.empty());
 }
 

@@ -6,31 +6,20 @@
 
 #include "common/error.h"
 #include "platform/memory/memory_process_services.h"
+#include "tests/launcher_expectations.h"
 
 namespace tq {
 namespace {
 
-std::wstring ClassPath(const std::wstring& folder) {
-  return L"\"" + folder + L"\\Sorvanta\\lib\\Sorvanta.jar\";\"" + folder +
-         L"\\Sorvanta\\lib\\Comm.jar\";\"" + folder + L"\\Sorvanta\\lib\\jdc.jar\";\"" + folder +
-         L"\\Sorvanta\\lib\\jxl.jar\";\"" + folder + L"\\Sorvanta\\lib\\log4j-1.2.8.jar\";\"" +
-         folder + L"\\Sorvanta\\lib\\slf4j-api-1.1.0.jar\";\"" + folder +
-         L"\\Sorvanta\\lib\\slf4j-log4j12-1.1.0.jar\";\"" + folder +
-         L"\\Sorvanta\\lib\\slf4j-simple-1.1.0.jar\";\"" + folder +
-         L"\\Sorvanta\\lib\\swing-layout-1.0.jar\";\"" + folder +
-         L"\\Sorvanta\\lib\\win32com.dll.jar\";\"" + folder + L"\\Sorvanta\"";
-}
-
-std::wstring Tail() { return L" JavaSwingClasses.MainFrame  launcher"; }
+using expected::JavaCommand;
 
 TEST(BuildJavaCommand, EmptyHomeUsesTheBareJavaProgram) {
-  EXPECT_EQ(BuildJavaCommand(L"", L"C:\\App"),
-            L"java -classpath " + ClassPath(L"C:\\App") + Tail());
+  EXPECT_EQ(BuildJavaCommand(L"", L"C:\\App"), JavaCommand(L"java", L"C:\\App"));
 }
 
 TEST(BuildJavaCommand, HomeIsFollowedByBinJavaExeUnchanged) {
   EXPECT_EQ(BuildJavaCommand(L"C:\\jre", L"C:\\App"),
-            L"C:\\jre\\bin\\java.exe -classpath " + ClassPath(L"C:\\App") + Tail());
+            JavaCommand(L"C:\\jre\\bin\\java.exe", L"C:\\App"));
   // A trailing separator is kept, giving two in a row before "bin".
   EXPECT_EQ(BuildJavaCommand(L"C:\\jre\\", L"C:\\App").substr(0, 21), L"C:\\jre\\\\bin\\java.exe ");
   // Blanks only: not empty, so not the bare form.
@@ -39,15 +28,14 @@ TEST(BuildJavaCommand, HomeIsFollowedByBinJavaExeUnchanged) {
 
 TEST(BuildJavaCommand, HomeWithBlankOrTabIsQuotedSoNoOtherProgramRuns) {
   EXPECT_EQ(BuildJavaCommand(L"C:\\Program Files\\Java\\jre6", L"C:\\App"),
-            L"\"C:\\Program Files\\Java\\jre6\\bin\\java.exe\" -classpath " +
-                ClassPath(L"C:\\App") + Tail());
+            JavaCommand(L"\"C:\\Program Files\\Java\\jre6\\bin\\java.exe\"", L"C:\\App"));
   EXPECT_EQ(BuildJavaCommand(L"C:\\j\tre", L"C:\\App").substr(0, 25),
             L"\"C:\\j\tre\\bin\\java.exe\" -c");
 }
 
 TEST(BuildJavaCommand, LauncherFolderStaysInsideTheQuotesOfEveryEntry) {
   const std::wstring command = BuildJavaCommand(L"", L"C:\\My Apps\\Tovane");
-  EXPECT_EQ(command, L"java -classpath " + ClassPath(L"C:\\My Apps\\Tovane") + Tail());
+  EXPECT_EQ(command, JavaCommand(L"java", L"C:\\My Apps\\Tovane"));
 
   // Eleven quoted entries, ten separators between closing and opening quote.
   std::size_t separators = 0;
@@ -62,7 +50,7 @@ TEST(BuildJavaCommand, LauncherFolderStaysInsideTheQuotesOfEveryEntry) {
 
 TEST(BuildJavaCommand, DriveRootFolderGivesTwoSeparatorsBeforeSorvanta) {
   const std::wstring command = BuildJavaCommand(L"", L"D:\\");
-  EXPECT_EQ(command, L"java -classpath " + ClassPath(L"D:\\") + Tail());
+  EXPECT_EQ(command, JavaCommand(L"java", L"D:\\"));
   EXPECT_NE(command.find(L"\"D:\\\\Sorvanta\\lib\\Sorvanta.jar\""), std::wstring::npos);
 }
 

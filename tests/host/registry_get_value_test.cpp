@@ -8,13 +8,14 @@
 #include "platform/memory/memory_registry.h"
 #include "registry/m_registry.h"
 #include "tests/host/one_key_registry.h"
+#include "tests/launcher_expectations.h"
 
 namespace tq {
 namespace {
 
 using namespace std::string_literals;
 
-constexpr const wchar_t* kKey = L"SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.5";
+const std::wstring kKey = std::wstring(expected::kJavaRuntimeKey) + L"\\1.5";
 
 ByteArray Bytes(std::size_t count, std::uint8_t first = 0) {
   ByteArray bytes(count);
@@ -240,9 +241,11 @@ TEST_F(RegistryGetValueTest, AFailedCloseIsIgnored) {
 TEST_F(RegistryGetValueTest, TheRootIsNeverClosed) {
   registry.SetString(kHkeyLocalMachine, kKey, L"JavaHome", L"C:\\jre");
   KeyHandle root = 0;
-  ASSERT_EQ(registry.OpenKey(kHkeyLocalMachine, "SOFTWARE\\JavaSoft", 0, kKeyRead, &root), 0);
+  // A root the caller holds, and the rest of the key's path below it.
+  const std::string rootPath = "SOFTWARE";
+  ASSERT_EQ(registry.OpenKey(kHkeyLocalMachine, rootPath, 0, kKeyRead, &root), 0);
 
-  EXPECT_EQ(RegGetValue(registry, root, L"Java Runtime Environment\\1.5", L"JavaHome"),
+  EXPECT_EQ(RegGetValue(registry, root, kKey.substr(rootPath.size() + 1), L"JavaHome"),
             RegVariant(L"C:\\jre"s));
   ExpectUnsupported([&] { RegGetValue(registry, root, L"", L"Nothing"); });
 

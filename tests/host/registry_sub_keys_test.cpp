@@ -9,11 +9,12 @@
 #include "registry/m_registry.h"
 #include "registry/sub_key_collection.h"
 #include "tests/host/one_key_registry.h"
+#include "tests/launcher_expectations.h"
 
 namespace tq {
 namespace {
 
-constexpr const wchar_t* kJre = L"SOFTWARE\\JavaSoft\\Java Runtime Environment";
+constexpr const wchar_t* kJre = expected::kJavaRuntimeKey;
 
 std::vector<std::wstring> Names(const SubKeyCollection& collection) {
   return {collection.begin(), collection.end()};
@@ -62,7 +63,8 @@ TEST_F(RegistrySubKeysTest, KeyExistsOpensForReadingAndClosesAgain) {
 
   EXPECT_EQ(registry.OpenHandleCount(), 0U);
   const MemoryRegistry::Call& open = registry.calls().front();
-  EXPECT_EQ(open.name, "SOFTWARE\\JavaSoft\\Java Runtime Environment");
+  const std::wstring_view key = kJre;  // ASCII: the same bytes in any code page
+  EXPECT_EQ(open.name, std::string(key.begin(), key.end()));
   EXPECT_EQ(open.argument, kKeyRead);
   EXPECT_EQ(registry.CallCount(MemoryRegistry::kOpenKey), 4U);
   EXPECT_EQ(registry.CallCount(MemoryRegistry::kCloseKey), 2U);

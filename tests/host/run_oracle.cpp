@@ -7,6 +7,7 @@
 
 #include "common/error.h"
 #include "platform/memory/memory_number_conversion.h"
+#include "tests/launcher_expectations.h"
 
 namespace tq::whole_run {
 namespace {
@@ -290,17 +291,17 @@ class Story {
     }
   }
 
-  std::optional<Failure> Copy(std::wstring_view fileName, const std::wstring& folder) {
+  std::optional<Failure> Copy(const expected::SupportFile& file, const std::wstring& folder) {
     if (Fails(Seam::kCopyFile)) {
       return Injected();
     }
-    if (!files_.contains(PathKey(std::wstring(kSupportFolder) + L"\\" + std::wstring(fileName)))) {
+    if (!files_.contains(PathKey(expected::PathInSupportFolder(file)))) {
       return Failure{kFileNotFound, L"File not found"};
     }
     if (!folders_.contains(PathKey(folder))) {
       return Failure{kPathNotFound, L"Path not found"};
     }
-    const std::wstring target = PathKey(folder + L"\\" + std::wstring(fileName));
+    const std::wstring target = PathKey(folder + L"\\" + std::wstring(file.name));
     if (readOnly_.contains(target) || folders_.contains(target)) {
       return Failure{kPermissionDenied, L"Permission denied"};
     }
@@ -311,7 +312,8 @@ class Story {
   void InstallCommSupport(const std::wstring& directory) {
     std::optional<Failure> failure;
     bool made = false;
-    for (std::size_t row = 0; row < kSupportFileNames.size() && !failure; ++row) {
+    for (std::size_t row = 0; row < expected::kSupportFiles.size() && !failure; ++row) {
+      const expected::SupportFile& file = expected::kSupportFiles[row];
       if (!made) {
         if (Fails(Seam::kCreateFileSystem)) {
           failure = Injected();
@@ -319,13 +321,13 @@ class Story {
         }
         made = true;
       }
-      const std::wstring folder = directory + std::wstring(kSupportFolders[row]);
+      const std::wstring folder = directory + std::wstring(file.folderInRuntime);
       if (Fails(Seam::kFileExists)) {
         failure = Injected();
         break;
       }
-      if (!files_.contains(PathKey(folder + std::wstring(kSupportFileNames[row])))) {
-        failure = Copy(kSupportFileNames[row], folder);
+      if (!files_.contains(PathKey(folder + std::wstring(file.name)))) {
+        failure = Copy(file, folder);
       }
     }
     if (failure) {
@@ -388,13 +390,7 @@ std::wstring ExpectedCommand(const std::wstring& javaHome, const std::wstring& l
       program = L"\"" + program + L"\"";
     }
   }
-  const std::wstring lib = L"\"" + launcherFolder + L"\\Sorvanta\\lib\\";
-  return program + L" -classpath " + lib + L"Sorvanta.jar\";" + lib + L"Comm.jar\";" + lib +
-         L"jdc.jar\";" + lib + L"jxl.jar\";" + lib + L"log4j-1.2.8.jar\";" + lib +
-         L"slf4j-api-1.1.0.jar\";" + lib + L"slf4j-log4j12-1.1.0.jar\";" + lib +
-         L"slf4j-simple-1.1.0.jar\";" + lib + L"swing-layout-1.0.jar\";" + lib +
-         L"win32com.dll.jar\";\"" + launcherFolder +
-         L"\\Sorvanta\" JavaSwingClasses.MainFrame  launcher";
+  return expected::JavaCommand(program, launcherFolder);
 }
 
 Prediction Predict(const Machine& machine, const std::optional<Fault>& fault) {

@@ -10,6 +10,7 @@
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_user_interface.h"
 #include "runtime/mod_main.h"
+#include "tests/launcher_expectations.h"
 
 namespace tq {
 namespace {
@@ -27,7 +28,7 @@ class StartupSequenceTest : public ::testing::Test {
 
   void SetUp() override {
     // A runtime is registered but names no folder: the bare "java" runs.
-    registry.SetString(kHkeyLocalMachine, L"SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.6",
+    registry.SetString(kHkeyLocalMachine, std::wstring(expected::kJavaRuntimeKey) + L"\\1.6",
                        L"JavaHome", L"");
   }
 };

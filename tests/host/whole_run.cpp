@@ -14,12 +14,13 @@
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_user_interface.h"
 #include "runtime/mod_main.h"
+#include "tests/launcher_expectations.h"
 #include "tests/launcher_texts.h"
 
 namespace tq::whole_run {
 namespace {
 
-constexpr std::wstring_view kBaseKey = L"SOFTWARE\\JavaSoft\\Java Runtime Environment";
+constexpr std::wstring_view kBaseKey = expected::kJavaRuntimeKey;
 constexpr std::wstring_view kReportOpening = text::kReportOpening;
 constexpr std::wstring_view kNotInstalled = text::kNotInstalled;
 constexpr std::wstring_view kNotAvailable = text::kNotAvailable;

@@ -119,12 +119,4 @@ std::string Describe(const Fault& fault);
 StoredValue TextValue(std::wstring_view text, CodePage codePage = CodePage::kWindows1252,
                       std::uint32_t type = 1);
 
-// The support folder and its four files, and the four paths below a runtime
-// directory they are copied to.
-inline constexpr std::wstring_view kSupportFolder = L"C:\\tovane\\GsmModemJar";
-inline constexpr std::array<std::wstring_view, 4> kSupportFileNames = {
-    L"Comm.jar", L"javax.comm.properties", L"Win32com.dll", L"jdc.jar"};
-inline constexpr std::array<std::wstring_view, 4> kSupportFolders = {L"\\lib\\ext\\", L"\\lib\\",
-                                                                     L"\\bin\\", L"\\lib\\ext\\"};
-
 }  // namespace tq::whole_run

@@ -14,9 +14,9 @@
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/windows_api.h"
 #include "runtime/mod_main.h"
-#include "runtime/support_files.h"
 #include "tests/host/file_system_contract.h"
 #include "tests/host/mod_main_stubs.h"
+#include "tests/launcher_expectations.h"
 
 namespace tq {
 namespace {
@@ -168,8 +168,9 @@ class InstallCommSupportOnDiskTest : public ::testing::Test {
       return;
     }
     unsigned row = 0;
-    for (const SupportFile& file : kSupportFiles) {
-      WriteTestFile(SourcePath(file), SampleBytes(20000 + 70000 * row, row + 11));
+    for (const expected::SupportFile& file : expected::kSupportFiles) {
+      WriteTestFile(expected::PathInSupportFolder(file),
+                    SampleBytes(20000 + 70000 * row, row + 11));
       ++row;
     }
   }
@@ -190,10 +191,10 @@ class InstallCommSupportOnDiskTest : public ::testing::Test {
   }
   void ExpectCopied(std::size_t row) {
     SCOPED_TRACE(row);
-    const SupportFile& file = kSupportFiles.at(row);
-    const std::optional<std::string> source = ReadTestFile(SourcePath(file));
+    const expected::SupportFile& file = expected::kSupportFiles.at(row);
+    const std::optional<std::string> source = ReadTestFile(expected::PathInSupportFolder(file));
     ASSERT_TRUE(source.has_value());
-    ExpectBytes(ReadTestFile(home + TestedPath(file)), *source);
+    ExpectBytes(ReadTestFile(home + expected::PathInRuntime(file)), *source);
   }
 
   static constexpr wchar_t kTovane[] = L"C:\\tovane";
@@ -232,7 +233,7 @@ TEST_F(InstallCommSupportOnDiskTest, AHomeEndingInABackslashGetsEveryFile) {
   LayOutRuntime();
   modMain.InstallCommSupport(home + L"\\");
   EXPECT_TRUE(ui.messages.empty());
-  for (std::size_t row = 0; row < kSupportFiles.size(); ++row) {
+  for (std::size_t row = 0; row < expected::kSupportFiles.size(); ++row) {
     ExpectCopied(row);
   }
 }
