@@ -6,6 +6,7 @@
 #include "launcher/java_command.h"
 #include "platform/win32/unique_handle.h"
 #include "runtime/support_files.h"
+#include "tests/launcher_expectations.h"
 
 namespace tq::bench {
 namespace {
@@ -39,7 +40,7 @@ BenchMachine::BenchMachine(const BenchPrograms& programs)
   for (const SupportFile& file : kSupportFiles) {
     CreateEmptyFile(runtime_ + TestedPath(file));
   }
-  registry_.RemoveTree(HKEY_LOCAL_MACHINE, e2e::kJavaRuntimeKey);
+  registry_.RemoveTree(HKEY_LOCAL_MACHINE, expected::kJavaRuntimeKey);
   // One runtime too old to be taken, then the one that is.
   e2e::RegisterJavaRuntime(registry_, L"1.4.2_19", L"C:\\Java\\j2re1.4.2_19");
   e2e::RegisterJavaRuntime(registry_, L"1.6.0_45", runtime_);

@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "launcher/startup_sequence.h"
-#include "tests/e2e/expected_java_command.h"
+#include "tests/e2e/expected_java_arguments.h"
 #include "tests/e2e/java_runtimes.h"
 #include "tests/e2e/launcher_test.h"
 #include "tests/e2e/stand_in_record.h"
 #include "tests/e2e/window_watch.h"
+#include "tests/launcher_expectations.h"
 #include "tests/launcher_texts.h"
 
 namespace tq::e2e {
@@ -29,7 +30,7 @@ constexpr unsigned kUnansweredMilliseconds = 2000;
 class DiscoveryTest : public LauncherTest {
  protected:
   // Discovery starts from a machine without any Java runtime entry.
-  DiscoveryTest() { registry.RemoveTree(HKEY_LOCAL_MACHINE, kJavaRuntimeKey); }
+  DiscoveryTest() { registry.RemoveTree(HKEY_LOCAL_MACHINE, expected::kJavaRuntimeKey); }
 
   // A runtime folder in the scratch folder (on C:), registered under
   // `version` as its installer would.
@@ -123,10 +124,8 @@ class DiscoveryTest : public LauncherTest {
     const StandInRecord& java = started.front();
     EXPECT_EQ(java.program, javaPath);
     EXPECT_EQ(java.parentPid, launcher.pid());
-    EXPECT_EQ(java.commandLine, ExpectedJavaCommandStarting(program, layout.folder()));
-    std::wstring firstArgument = program;
-    std::erase(firstArgument, L'"');
-    EXPECT_EQ(java.arguments, ExpectedJavaArgumentsStarting(firstArgument, layout.folder()));
+    EXPECT_EQ(java.commandLine, expected::JavaCommand(program, layout.folder()));
+    EXPECT_EQ(java.arguments, ExpectedJavaArguments(program, layout.folder()));
     EXPECT_EQ(java.workingDirectory, layout.folder());
     EXPECT_EQ(java.consoleWindow, kConsoleHidden);
     return java;
@@ -137,7 +136,7 @@ class DiscoveryTest : public LauncherTest {
   void ExpectBareJavaStarted(const WatchedProcess& launcher, const LauncherLayout& layout) {
     const StandInRecord java = ExpectOneJavaStarted(launcher, layout, layout.java(), L"java");
     EXPECT_TRUE(java.commandLine.starts_with(L"java -classpath \""));
-    EXPECT_EQ(java.commandLine, ExpectedJavaCommand(layout.folder()));
+    EXPECT_EQ(java.commandLine, expected::JavaCommand(L"java", layout.folder()));
   }
 
   // The scratch folder holds the runtimes; a blank in it would change how
@@ -191,17 +190,17 @@ TEST_F(DiscoveryTest, TheFirstRuntimeOfAtLeastOnePointFiveGetsTheMissingSupportF
   // The three missing files, byte for byte from the support folder; the
   // present one untouched; nothing else added, left behind or changed.
   FolderSnapshot chosenAfter = SnapshotOf(chosen.home());
-  for (const SupportFilePlace& place : kSupportFilePlaces) {
-    if (std::wstring(place.fileName) == L"javax.comm.properties") {
+  for (const expected::SupportFile& file : expected::kSupportFiles) {
+    if (file.name == L"javax.comm.properties") {
       continue;
     }
-    SCOPED_TRACE(testing::PrintToString(std::wstring(place.fileName)));
-    const auto copied = chosenAfter.find(place.pathInRuntime);
+    SCOPED_TRACE(testing::PrintToString(std::wstring(file.name)));
+    const auto copied = chosenAfter.find(expected::PathInRuntime(file));
     ASSERT_NE(copied, chosenAfter.end()) << "not copied";
-    EXPECT_TRUE(copied->second.bytes == SupportFolderContent(place.fileName))
+    EXPECT_TRUE(copied->second.bytes == SupportFolderContent(file.name))
         << "the copy differs from its source";
-    EXPECT_TRUE(ReadFileBytes(SupportFolder::Source(place.fileName)) ==
-                SupportFolderContent(place.fileName))
+    EXPECT_TRUE(ReadFileBytes(expected::PathInSupportFolder(file)) ==
+                SupportFolderContent(file.name))
         << "the source changed";
     chosenAfter.erase(copied);
   }
@@ -215,7 +214,7 @@ TEST_F(DiscoveryTest, TheFirstRuntimeOfAtLeastOnePointFiveGetsTheMissingSupportF
 }
 
 TEST_F(DiscoveryTest, WithoutTheJavaKeyTheNotInstalledBoxEndsTheLauncherWithoutLaunch) {
-  ASSERT_FALSE(registry.Exists(HKEY_LOCAL_MACHINE, kJavaRuntimeKey));
+  ASSERT_FALSE(registry.Exists(HKEY_LOCAL_MACHINE, expected::kJavaRuntimeKey));
   const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
   // A java the bare command would find, to show that none is started.
   layout.PlaceJava(programs.standInJava);
@@ -241,7 +240,7 @@ TEST_F(DiscoveryTest, ARuntimeRegisteredOnlyForSixtyFourBitProgramsIsNeverChosen
   // Only a 32-bit runtime can load the 32-bit serial-port DLL: the launcher
   // reads the 32-bit registry view, whether it is built for 32 or 64 bits.
   RegistryScope wide(KEY_WOW64_64KEY);
-  wide.RemoveTree(HKEY_LOCAL_MACHINE, kJavaRuntimeKey);
+  wide.RemoveTree(HKEY_LOCAL_MACHINE, expected::kJavaRuntimeKey);
   const JavaRuntimeFolder wideRuntime(scratch.path() + L"\\Java\\jre-x64", programs.standInJava,
                                       SupportFiles::kPresent);
   RegisterJavaRuntime(wide, L"1.6.0_45", wideRuntime.home());
@@ -275,7 +274,7 @@ TEST_F(DiscoveryTest, AVersionKeyBeginningWithALetterEndsTheSearchAndJavaIsStart
 TEST_F(DiscoveryTest, TheChosenRuntimeWithoutJavaHomeIsAnUnsupportedValueAndJavaIsStartedBare) {
   AddRuntime(L"1.4.2_19");
   // An entry an uninstaller left half-way: the key and another value only.
-  registry.SetString(HKEY_LOCAL_MACHINE, std::wstring(kJavaRuntimeKey) + L"\\1.6.0_45",
+  registry.SetString(HKEY_LOCAL_MACHINE, std::wstring(expected::kJavaRuntimeKey) + L"\\1.6.0_45",
                      L"RuntimeLib", L"C:\\gone\\jre6\\bin\\client\\jvm.dll");
   ASSERT_EQ(JavaRuntimeSubkeys(), (std::vector<std::wstring>{L"1.4.2_19", L"1.6.0_45"}));
   const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);

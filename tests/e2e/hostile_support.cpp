@@ -5,6 +5,7 @@
 #include "tests/e2e/registry_key.h"
 #include "tests/e2e/registry_scope.h"
 #include "tests/e2e/window_watch.h"
+#include "tests/launcher_expectations.h"
 #include "tests/launcher_texts.h"
 
 namespace tq::e2e {
@@ -32,7 +33,7 @@ void SetValue(HKEY key, const std::wstring& name, DWORD type, const void* data, 
 void CreateVersionKeys(int count, const std::function<std::wstring(int)>& nameOf,
                        const std::wstring& javaHome) {
   RegistryKey base;
-  CreateKey(HKEY_LOCAL_MACHINE, kJavaRuntimeKey, base);
+  CreateKey(HKEY_LOCAL_MACHINE, expected::kJavaRuntimeKey, base);
   const DWORD size = static_cast<DWORD>((javaHome.size() + 1) * sizeof(wchar_t));
   for (int index = 0; index < count; ++index) {
     RegistryKey version;

@@ -12,12 +12,13 @@
 #include <vector>
 
 #include "launcher/startup_sequence.h"
-#include "tests/e2e/expected_java_command.h"
+#include "tests/e2e/expected_java_arguments.h"
 #include "tests/e2e/hostile_support.h"
 #include "tests/e2e/java_runtimes.h"
 #include "tests/e2e/launcher_test.h"
 #include "tests/e2e/stand_in_record.h"
 #include "tests/e2e/window_watch.h"
+#include "tests/launcher_expectations.h"
 #include "tests/launcher_texts.h"
 
 namespace tq::e2e {
@@ -41,8 +42,8 @@ std::string Shown(const std::wstring& text) {
 class HostileTest : public LauncherTest {
  protected:
   // Each test registers exactly the runtimes it needs.
-  HostileTest() { registry.RemoveTree(HKEY_LOCAL_MACHINE, kJavaRuntimeKey); }
-  ~HostileTest() override { registry.RemoveTree(HKEY_LOCAL_MACHINE, kJavaRuntimeKey); }
+  HostileTest() { registry.RemoveTree(HKEY_LOCAL_MACHINE, expected::kJavaRuntimeKey); }
+  ~HostileTest() override { registry.RemoveTree(HKEY_LOCAL_MACHINE, expected::kJavaRuntimeKey); }
 
   // A runtime folder in the scratch folder, registered under `version`.
   std::wstring AddRuntime(const std::wstring& version, const std::wstring& folderName,
@@ -67,8 +68,8 @@ class HostileTest : public LauncherTest {
     ASSERT_EQ(started.size(), 1U) << "expected exactly one Java";
     const StandInRecord& java = started.front();
     EXPECT_EQ(java.parentPid, launcher.pid());
-    EXPECT_EQ(java.commandLine, ExpectedJavaCommandStarting(program, layout.folder()));
-    EXPECT_EQ(java.arguments, ExpectedJavaArgumentsStarting(program, layout.folder()));
+    EXPECT_EQ(java.commandLine, expected::JavaCommand(program, layout.folder()));
+    EXPECT_EQ(java.arguments, ExpectedJavaArguments(program, layout.folder()));
     EXPECT_EQ(java.workingDirectory, layout.folder());
     EXPECT_EQ(java.consoleWindow, kConsoleHidden);
   }
@@ -145,7 +146,7 @@ TEST_F(HostileTest, NamesAtTheirLongest) {
   const std::wstring winnerName = L"1.6" + std::wstring(252, L'z');
   RegisterJavaRuntime(registry, crowdName, L"C:\\nowhere");
   const std::wstring home = AddRuntime(winnerName, L"jre16", SupportFiles::kPresent);
-  const std::wstring winnerKey = std::wstring(kJavaRuntimeKey) + L"\\" + winnerName;
+  const std::wstring winnerKey = std::wstring(expected::kJavaRuntimeKey) + L"\\" + winnerName;
   const DWORD number = 7;
   SetValueDirectly(winnerKey, std::wstring(16383, L'v'), REG_DWORD, &number, sizeof number);
   HKEY probe = nullptr;
@@ -200,9 +201,10 @@ TEST_F(HostileTest, AReadOnlySupportFileInTheRuntimeIsLeftAlone) {
   ExpectOneJavaThenTheEnd(launcher, layout, home + L"\\bin\\java.exe");
   EXPECT_EQ(ReadFileBytes(commJar), "an older Comm.jar");
   EXPECT_NE(GetFileAttributesW(commJar.c_str()) & FILE_ATTRIBUTE_READONLY, 0U);
-  for (const SupportFilePlace& place : kSupportFilePlaces) {
-    if (std::wstring(place.fileName) != L"Comm.jar") {
-      EXPECT_EQ(ReadFileBytes(home + place.pathInRuntime), SupportFolderContent(place.fileName));
+  for (const expected::SupportFile& file : expected::kSupportFiles) {
+    if (file.name != L"Comm.jar") {
+      EXPECT_EQ(ReadFileBytes(home + expected::PathInRuntime(file)),
+                SupportFolderContent(file.name));
     }
   }
 }
@@ -218,9 +220,9 @@ TEST_F(HostileTest, AFolderInTheWayOfTheCopyIsRefusedAndTheLaunchGoesOn) {
                           {L"Permission denied", text::kCopyFailed});
   // The rows after the failed one are not looked at, and the failed copy
   // leaves nothing behind.
-  EXPECT_FALSE(IsFile(home + L"\\lib\\javax.comm.properties"));
-  EXPECT_FALSE(IsFile(home + L"\\bin\\Win32com.dll"));
-  EXPECT_FALSE(IsFile(home + L"\\lib\\ext\\jdc.jar"));
+  for (std::size_t row = 1; row < expected::kSupportFiles.size(); ++row) {
+    EXPECT_FALSE(IsFile(home + expected::PathInRuntime(expected::kSupportFiles[row])));
+  }
   EXPECT_TRUE(FilesMatching(home + L"\\lib\\ext", L"*.tmp").empty());
 }
 
@@ -236,8 +238,7 @@ TEST_F(HostileTest, TwoLaunchersAtOnceInstallIntoOneRuntimeAndEachStartsItsJava)
   EXPECT_EQ((std::set<DWORD>{started[0].parentPid, started[1].parentPid}),
             (std::set<DWORD>{first.pid(), second.pid()}));
   for (const StandInRecord& java : started) {
-    EXPECT_EQ(java.commandLine,
-              ExpectedJavaCommandStarting(home + L"\\bin\\java.exe", layout.folder()));
+    EXPECT_EQ(java.commandLine, expected::JavaCommand(home + L"\\bin\\java.exe", layout.folder()));
   }
   for (WatchedProcess* launcher : {&first, &second}) {
     EXPECT_EQ(AnswerEveryBox(*launcher, kRunTimeout), Texts{});
@@ -246,8 +247,8 @@ TEST_F(HostileTest, TwoLaunchersAtOnceInstallIntoOneRuntimeAndEachStartsItsJava)
     EXPECT_EQ(*exitCode, kExitStarted);
   }
   // Whichever copy won, each file is whole, and no temporary file is left.
-  for (const SupportFilePlace& place : kSupportFilePlaces) {
-    EXPECT_EQ(ReadFileBytes(home + place.pathInRuntime), SupportFolderContent(place.fileName));
+  for (const expected::SupportFile& file : expected::kSupportFiles) {
+    EXPECT_EQ(ReadFileBytes(home + expected::PathInRuntime(file)), SupportFolderContent(file.name));
   }
   for (const wchar_t* folder : {L"\\lib\\ext", L"\\lib", L"\\bin"}) {
     EXPECT_TRUE(FilesMatching(home + folder, L"*.tmp").empty()) << Narrow(folder);
@@ -301,9 +302,9 @@ TEST_F(HostileJapaneseTest, ARuntimePathInJapaneseLettersIsFoundFilledAndStarted
   const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
   ExpectOneJavaThenTheEnd(launcher, layout, home + L"\\bin\\java.exe");
-  for (const SupportFilePlace& place : kSupportFilePlaces) {
-    EXPECT_EQ(ReadFileBytes(home + place.pathInRuntime), SupportFolderContent(place.fileName))
-        << Narrow(place.fileName);
+  for (const expected::SupportFile& file : expected::kSupportFiles) {
+    EXPECT_EQ(ReadFileBytes(home + expected::PathInRuntime(file)), SupportFolderContent(file.name))
+        << Narrow(std::wstring(file.name));
   }
 }
 

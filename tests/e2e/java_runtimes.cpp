@@ -5,11 +5,10 @@
 #include <system_error>
 
 #include "platform/win32/unique_handle.h"
-#include "tests/e2e/expected_java_command.h"
 #include "tests/e2e/harness.h"
 #include "tests/e2e/number_probe.h"
 #include "tests/e2e/registry_key.h"
-#include "tests/e2e/registry_scope.h"
+#include "tests/launcher_expectations.h"
 
 namespace tq::e2e {
 namespace {
@@ -147,8 +146,8 @@ JavaRuntimeFolder::JavaRuntimeFolder(std::wstring home, const std::wstring& stan
     throw std::runtime_error("cannot make lib\\ext in " + Narrow(home_) + ": " + error.message());
   }
   if (supportFiles == SupportFiles::kPresent) {
-    for (const SupportFilePlace& place : kSupportFilePlaces) {
-      WriteFileBytes(home_ + place.pathInRuntime, "installed with the runtime");
+    for (const expected::SupportFile& file : expected::kSupportFiles) {
+      WriteFileBytes(home_ + expected::PathInRuntime(file), "installed with the runtime");
     }
   }
 }
@@ -156,7 +155,7 @@ JavaRuntimeFolder::JavaRuntimeFolder(std::wstring home, const std::wstring& stan
 std::vector<std::wstring> JavaRuntimeSubkeys() {
   std::vector<std::wstring> names;
   RegistryKey key;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kJavaRuntimeKey, 0, KEY_READ | KEY_WOW64_32KEY,
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, expected::kJavaRuntimeKey, 0, KEY_READ | KEY_WOW64_32KEY,
                     key.out()) != ERROR_SUCCESS) {
     return names;
   }
@@ -173,9 +172,10 @@ std::vector<std::wstring> JavaRuntimeSubkeys() {
 }
 
 SupportFolder::SupportFolder(State state) {
-  if (Exists(kPath) && !SupportFolderIsOurs()) {
+  if (Exists(expected::kSupportFolder) && !SupportFolderIsOurs()) {
     throw std::runtime_error(
-        "C:\\tovane\\GsmModemJar exists on this machine and was not made by these tests; "
+        Narrow(expected::kSupportFolder) +
+        " exists on this machine and was not made by these tests; "
         "it is left alone, and the tests that need that folder cannot run here");
   }
   if (SupportFolderIsOurs() && !RemoveFolderTree(kTovaneFolder)) {
@@ -188,30 +188,26 @@ SupportFolder::SupportFolder(State state) {
   if (madeParent_) {
     WriteFileBytes(kOwnerMark, "removed by the end-to-end tests when they end");
   }
-  for (const SupportFilePlace& place : kSupportFilePlaces) {
-    WriteFileBytes(Source(place.fileName), SupportFolderContent(place.fileName));
+  for (const expected::SupportFile& file : expected::kSupportFiles) {
+    WriteFileBytes(expected::PathInSupportFolder(file), SupportFolderContent(file.name));
   }
 }
 
 SupportFolder::~SupportFolder() {
   if (madeParent_) {
     RemoveFolderTree(kTovaneFolder);
-  } else if (Exists(kPath)) {
-    RemoveFolderTree(kPath);
+  } else if (Exists(expected::kSupportFolder)) {
+    RemoveFolderTree(expected::kSupportFolder);
   }
 }
 
-std::wstring SupportFolder::Source(const wchar_t* fileName) {
-  return std::wstring(kPath) + L"\\" + fileName;
-}
-
-std::string SupportFolderContent(const wchar_t* fileName) {
+std::string SupportFolderContent(std::wstring_view fileName) {
   // A name-dependent start and length, then every byte value in a run.
   unsigned seed = 0;
-  for (const wchar_t* c = fileName; *c != L'\0'; ++c) {
-    seed = seed * 31 + static_cast<unsigned>(*c);
+  for (const wchar_t c : fileName) {
+    seed = seed * 31 + static_cast<unsigned>(c);
   }
-  std::string bytes = "support file " + Narrow(fileName) + "\r\n";
+  std::string bytes = "support file " + Narrow(std::wstring(fileName)) + "\r\n";
   const std::size_t size = 3000 + seed % 5000;
   for (std::size_t i = 0; i < size; ++i) {
     bytes += static_cast<char>((seed + i * 7) & 0xFF);
@@ -279,21 +275,6 @@ WatchedProcess StartCommandLine(const std::wstring& commandLine,
   }
   const UniqueHandle thread(info.hThread);
   return {UniqueHandle(info.hProcess), info.dwProcessId, startedAt};
-}
-
-std::wstring ExpectedJavaCommandStarting(const std::wstring& program,
-                                         const std::wstring& launcherFolder) {
-  // The bare form's line with its program word replaced: the class path and
-  // the rest are written out once, in expected_java_command.cpp.
-  const std::wstring bare = ExpectedJavaCommand(launcherFolder);
-  return program + bare.substr(bare.find(L' '));
-}
-
-std::vector<std::wstring> ExpectedJavaArgumentsStarting(const std::wstring& program,
-                                                        const std::wstring& launcherFolder) {
-  std::vector<std::wstring> arguments = ExpectedJavaArguments(launcherFolder);
-  arguments.front() = program;
-  return arguments;
 }
 
 std::optional<double> UserFormatNumber(const std::wstring& numberProbe, const std::wstring& text) {

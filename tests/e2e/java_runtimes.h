@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/win32/windows_api.h"
@@ -71,23 +72,11 @@ class JavaRuntimeFolder {
   std::wstring home_;
 };
 
-// Where each support file lands in a runtime, after its home.
-struct SupportFilePlace {
-  const wchar_t* fileName;
-  const wchar_t* pathInRuntime;
-};
-inline constexpr SupportFilePlace kSupportFilePlaces[] = {
-    {L"Comm.jar", L"\\lib\\ext\\Comm.jar"},
-    {L"javax.comm.properties", L"\\lib\\javax.comm.properties"},
-    {L"Win32com.dll", L"\\bin\\Win32com.dll"},
-    {L"jdc.jar", L"\\lib\\ext\\jdc.jar"},
-};
-
 // The subkeys of the Java runtime key in the launcher's (32-bit) view, in
 // the order the registry enumerates them.
 std::vector<std::wstring> JavaRuntimeSubkeys();
 
-// --- The support folder C:\tovane\GsmModemJar -----------------------------------
+// --- The support folder (expected::kSupportFolder) ------------------------------
 
 // The launcher copies from a fixed folder of the machine. A test takes it
 // over for its duration: provided with content, or made sure to be absent.
@@ -95,16 +84,11 @@ std::vector<std::wstring> JavaRuntimeSubkeys();
 // alone and the test fails (std::runtime_error) instead of touching it.
 class SupportFolder {
  public:
-  static constexpr wchar_t kPath[] = L"C:\\tovane\\GsmModemJar";
-
   enum class State { kProvided, kAbsent };
   explicit SupportFolder(State state);
   SupportFolder(const SupportFolder&) = delete;
   SupportFolder& operator=(const SupportFolder&) = delete;
   ~SupportFolder();
-
-  // The path of a support file inside the folder.
-  static std::wstring Source(const wchar_t* fileName);
 
  private:
   bool madeParent_ = false;
@@ -113,7 +97,7 @@ class SupportFolder {
 // The bytes a provided support folder holds for `fileName`: different for
 // every file, every byte value present, so a truncated, text-mode or
 // swapped copy shows.
-std::string SupportFolderContent(const wchar_t* fileName);
+std::string SupportFolderContent(std::wstring_view fileName);
 
 // --- Planted programs -----------------------------------------------------------
 
@@ -157,17 +141,6 @@ class OwnedFolder {
 // process's own. Throws std::runtime_error when nothing can be started.
 WatchedProcess StartCommandLine(const std::wstring& commandLine,
                                 const EnvironmentOverrides& environment);
-
-// --- Commands ---------------------------------------------------------------------
-
-// The whole command line the launcher hands over when it starts `program`
-// (the program part exactly as it heads the line, quotes included).
-std::wstring ExpectedJavaCommandStarting(const std::wstring& program,
-                                         const std::wstring& launcherFolder);
-
-// The same line as the C runtime splits it; `program` as argument 0 sees it.
-std::vector<std::wstring> ExpectedJavaArgumentsStarting(const std::wstring& program,
-                                                        const std::wstring& launcherFolder);
 
 // --- The user's number format -------------------------------------------------------
 

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "launcher/startup_sequence.h"
-#include "tests/e2e/expected_java_command.h"
+#include "tests/e2e/expected_java_arguments.h"
 #include "tests/e2e/launcher_test.h"
 #include "tests/e2e/stand_in_record.h"
 #include "tests/e2e/window_watch.h"
@@ -22,8 +22,8 @@ void ExpectJavaStartedBy(const StandInRecord& java, const WatchedProcess& launch
                          const LauncherLayout& layout) {
   EXPECT_EQ(java.parentPid, launcher.pid());
   EXPECT_EQ(java.program, layout.java());
-  EXPECT_EQ(java.commandLine, ExpectedJavaCommand(layout.folder()));
-  EXPECT_EQ(java.arguments, ExpectedJavaArguments(layout.folder()));
+  EXPECT_EQ(java.commandLine, expected::JavaCommand(L"java", layout.folder()));
+  EXPECT_EQ(java.arguments, ExpectedJavaArguments(L"java", layout.folder()));
   EXPECT_EQ(java.workingDirectory, layout.folder());
   EXPECT_EQ(java.consoleWindow, kConsoleHidden);
 }

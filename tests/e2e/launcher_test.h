@@ -10,6 +10,7 @@
 #include "tests/e2e/registry_scope.h"
 #include "tests/e2e/stand_in_records.h"
 #include "tests/e2e/window_watch.h"
+#include "tests/launcher_expectations.h"
 #include "tests/launcher_texts.h"
 
 namespace tq::e2e {
@@ -23,7 +24,7 @@ class LauncherTest : public ::testing::Test {
   // JavaHome is empty text: discovery then ends with an empty Java home and
   // no message, and the launcher starts the bare "java".
   LauncherTest() {
-    registry.RemoveTree(HKEY_LOCAL_MACHINE, kJavaRuntimeKey);
+    registry.RemoveTree(HKEY_LOCAL_MACHINE, expected::kJavaRuntimeKey);
     RegisterJavaRuntime(registry, L"1.6", L"");
   }
 

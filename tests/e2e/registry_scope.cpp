@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "tests/e2e/registry_key.h"
+#include "tests/launcher_expectations.h"
 
 namespace tq::e2e {
 namespace {
@@ -130,7 +131,7 @@ void RegistryScope::SetBinary(HKEY root, const std::wstring& key, const std::wst
 
 void RegisterJavaRuntime(RegistryScope& registry, const std::wstring& version,
                          const std::wstring& javaHome) {
-  registry.SetString(HKEY_LOCAL_MACHINE, std::wstring(kJavaRuntimeKey) + L"\\" + version,
+  registry.SetString(HKEY_LOCAL_MACHINE, std::wstring(expected::kJavaRuntimeKey) + L"\\" + version,
                      L"JavaHome", javaHome);
 }
 

@@ -11,9 +11,6 @@
 
 namespace tq::e2e {
 
-// The key the launcher's Java discovery reads under HKEY_LOCAL_MACHINE.
-inline constexpr wchar_t kJavaRuntimeKey[] = L"SOFTWARE\\JavaSoft\\Java Runtime Environment";
-
 class RegistryScope {
  public:
   // `view`: KEY_WOW64_32KEY for what a 32-bit program such as the launcher
@@ -51,7 +48,7 @@ class RegistryScope {
 };
 
 // Registers a Java runtime as its installer does: the version's key under
-// kJavaRuntimeKey with its "JavaHome" text.
+// expected::kJavaRuntimeKey with its "JavaHome" text.
 void RegisterJavaRuntime(RegistryScope& registry, const std::wstring& version,
                          const std::wstring& javaHome);
 
