@@ -56,12 +56,7 @@ std::vector<std::wstring> AnswerEveryBox(
   const Tick end = Now() + timeoutMilliseconds;
   HWND answered = nullptr;
   while (launcher.Running() && Now() < end) {
-    HWND box = nullptr;
-    for (HWND window : VisibleWindows(launcher.pid())) {
-      if (window != answered && ClassOf(window) == kMessageBoxClass) {
-        box = window;
-      }
-    }
+    HWND box = NextMessageBox(launcher.pid(), answered);
     if (box == nullptr) {
       Sleep(20);
       continue;

@@ -12,10 +12,9 @@
 #include <vector>
 
 #include "launcher/startup_sequence.h"
-#include "tests/e2e/expected_java_arguments.h"
 #include "tests/e2e/hostile_support.h"
 #include "tests/e2e/java_runtimes.h"
-#include "tests/e2e/launcher_test.h"
+#include "tests/e2e/java_runtimes_test.h"
 #include "tests/e2e/stand_in_record.h"
 #include "tests/e2e/window_watch.h"
 #include "tests/launcher_expectations.h"
@@ -23,12 +22,6 @@
 
 namespace tq::e2e {
 namespace {
-
-constexpr unsigned kRecordTimeout = 20000;
-constexpr unsigned kRunTimeout = 40000;
-
-using Texts = std::vector<std::wstring>;
-using SupportFiles = JavaRuntimeFolder::SupportFiles;
 
 // The start of a message box text, printable on one line.
 std::string Shown(const std::wstring& text) {
@@ -39,20 +32,12 @@ std::string Shown(const std::wstring& text) {
   return shown;
 }
 
-class HostileTest : public LauncherTest {
+class HostileTest : public JavaRuntimesTest {
  protected:
-  // Each test registers exactly the runtimes it needs.
-  HostileTest() { registry.RemoveTree(HKEY_LOCAL_MACHINE, expected::kJavaRuntimeKey); }
-  ~HostileTest() override { registry.RemoveTree(HKEY_LOCAL_MACHINE, expected::kJavaRuntimeKey); }
+  using Texts = std::vector<std::wstring>;
 
-  // A runtime folder in the scratch folder, registered under `version`.
-  std::wstring AddRuntime(const std::wstring& version, const std::wstring& folderName,
-                          SupportFiles supportFiles) {
-    const JavaRuntimeFolder runtime(scratch.path() + L"\\Java\\" + folderName, programs.standInJava,
-                                    supportFiles);
-    RegisterJavaRuntime(registry, version, runtime.home());
-    return runtime.home();
-  }
+  static constexpr unsigned kRecordTimeout = 20000;
+  static constexpr unsigned kRunTimeout = 40000;
 
   // The one Java the launcher started, checked against what it must have
   // received; the launcher must then end after its wait, showing nothing
@@ -66,12 +51,7 @@ class HostileTest : public LauncherTest {
     EXPECT_EQ(*exitCode, kExitStarted);
     const std::vector<StandInRecord> started = records.WaitFor(1, kRecordTimeout);
     ASSERT_EQ(started.size(), 1U) << "expected exactly one Java";
-    const StandInRecord& java = started.front();
-    EXPECT_EQ(java.parentPid, launcher.pid());
-    EXPECT_EQ(java.commandLine, expected::JavaCommand(program, layout.folder()));
-    EXPECT_EQ(java.arguments, ExpectedJavaArguments(program, layout.folder()));
-    EXPECT_EQ(java.workingDirectory, layout.folder());
-    EXPECT_EQ(java.consoleWindow, kConsoleHidden);
+    ExpectStartedByTheLauncher(started.front(), launcher, layout, program);
   }
 
   // Runs the launcher of a fresh layout to its end, answering its boxes.
@@ -97,7 +77,7 @@ TEST_F(HostileTest, TenThousandVersionKeysBeforeThePassingOne) {
         return std::wstring(name);
       },
       L"C:\\nowhere");
-  const std::wstring home = AddRuntime(L"1.5.0", L"jre15", SupportFiles::kPresent);
+  const std::wstring home = AddRuntime(L"1.5.0", SupportFiles::kPresent, L"jre15").home();
   std::cout << "registered " << kCrowd + 1 << " version keys in " << Now() - fillStart << " ms\n";
   // The registry lists names in its own order; the passing one must come
   // after the crowd for the test to mean anything.
@@ -145,7 +125,7 @@ TEST_F(HostileTest, NamesAtTheirLongest) {
   const std::wstring crowdName = L"1.0" + std::wstring(252, L'a');
   const std::wstring winnerName = L"1.6" + std::wstring(252, L'z');
   RegisterJavaRuntime(registry, crowdName, L"C:\\nowhere");
-  const std::wstring home = AddRuntime(winnerName, L"jre16", SupportFiles::kPresent);
+  const std::wstring home = AddRuntime(winnerName, SupportFiles::kPresent, L"jre16").home();
   const std::wstring winnerKey = std::wstring(expected::kJavaRuntimeKey) + L"\\" + winnerName;
   const DWORD number = 7;
   SetValueDirectly(winnerKey, std::wstring(16383, L'v'), REG_DWORD, &number, sizeof number);
@@ -191,7 +171,7 @@ TEST_F(HostileTest, LauncherFolderWithShellCharacters) {
 
 TEST_F(HostileTest, AReadOnlySupportFileInTheRuntimeIsLeftAlone) {
   const SupportFolder support(SupportFolder::State::kProvided);
-  const std::wstring home = AddRuntime(L"1.6.0", L"jre16", SupportFiles::kMissing);
+  const std::wstring home = AddRuntime(L"1.6.0", SupportFiles::kMissing, L"jre16").home();
   const std::wstring commJar = home + L"\\lib\\ext\\Comm.jar";
   WriteFileBytes(commJar, "an older Comm.jar");
   ASSERT_TRUE(SetFileAttributesW(commJar.c_str(), FILE_ATTRIBUTE_READONLY));
@@ -211,7 +191,7 @@ TEST_F(HostileTest, AReadOnlySupportFileInTheRuntimeIsLeftAlone) {
 
 TEST_F(HostileTest, AFolderInTheWayOfTheCopyIsRefusedAndTheLaunchGoesOn) {
   const SupportFolder support(SupportFolder::State::kProvided);
-  const std::wstring home = AddRuntime(L"1.6.0", L"jre16", SupportFiles::kMissing);
+  const std::wstring home = AddRuntime(L"1.6.0", SupportFiles::kMissing, L"jre16").home();
   ASSERT_TRUE(CreateDirectoryW((home + L"\\lib\\ext\\Comm.jar").c_str(), nullptr));
 
   const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
@@ -228,7 +208,7 @@ TEST_F(HostileTest, AFolderInTheWayOfTheCopyIsRefusedAndTheLaunchGoesOn) {
 
 TEST_F(HostileTest, TwoLaunchersAtOnceInstallIntoOneRuntimeAndEachStartsItsJava) {
   const SupportFolder support(SupportFolder::State::kProvided);
-  const std::wstring home = AddRuntime(L"1.6.0", L"jre16", SupportFiles::kMissing);
+  const std::wstring home = AddRuntime(L"1.6.0", SupportFiles::kMissing, L"jre16").home();
   const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
   WatchedProcess first = StartLauncher(layout, records.Environment());
   WatchedProcess second = StartLauncher(layout, records.Environment());
@@ -259,7 +239,7 @@ TEST_F(HostileTest, TheRuntimeRemovedWhileACopyFailureWaitsMakesTheStartFail) {
   // No support folder: the first copy fails and its box waits for OK.
   // Meanwhile the runtime goes; the start of its java.exe then fails.
   const SupportFolder absent(SupportFolder::State::kAbsent);
-  const std::wstring home = AddRuntime(L"1.6.0", L"jre16", SupportFiles::kMissing);
+  const std::wstring home = AddRuntime(L"1.6.0", SupportFiles::kMissing, L"jre16").home();
   const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
   layout.PlaceJava(programs.standInJava);
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
@@ -296,9 +276,8 @@ TEST_F(HostileJapaneseTest, ARuntimePathInJapaneseLettersIsFoundFilledAndStarted
   // 1.4; then a runtime whose folder is named in kanji, hiragana and
   // katakana.
   RegisterJavaRuntime(registry, L"1.4\u65e5\u672c", L"C:\\nowhere");
-  const std::wstring home =
-      AddRuntime(L"1.6.0_45", L"\u65e5\u672c\u8a9e\u306e\u30e9\u30f3\u30bf\u30a4\u30e0",
-                 SupportFiles::kMissing);
+  const std::wstring folderName = L"\u65e5\u672c\u8a9e\u306e\u30e9\u30f3\u30bf\u30a4\u30e0";
+  const std::wstring home = AddRuntime(L"1.6.0_45", SupportFiles::kMissing, folderName).home();
   const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
   ExpectOneJavaThenTheEnd(launcher, layout, home + L"\\bin\\java.exe");
@@ -312,7 +291,7 @@ TEST_F(HostileJapaneseTest, ADoubleByteNameTooLongForTheBufferEndsTheList) {
   // 3 + 2 x 200 bytes do not fit RegEnumKeyA's 260: the list ends there, and
   // the passing runtime after it is never seen.
   RegisterJavaRuntime(registry, L"1.0" + std::wstring(200, L'\u65e5'), L"C:\\nowhere");
-  AddRuntime(L"1.6.0", L"jre16", SupportFiles::kPresent);
+  AddRuntime(L"1.6.0", SupportFiles::kPresent, L"jre16");
   const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
   layout.PlaceJava(programs.standInJava);
   WatchedProcess launcher = StartLauncher(layout, records.Environment());

@@ -6,8 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "tests/e2e/expected_java_arguments.h"
 #include "tests/e2e/harness.h"
 #include "tests/e2e/registry_scope.h"
+#include "tests/e2e/stand_in_record.h"
 #include "tests/e2e/stand_in_records.h"
 #include "tests/e2e/window_watch.h"
 #include "tests/launcher_expectations.h"
@@ -26,6 +30,19 @@ class LauncherTest : public ::testing::Test {
   LauncherTest() {
     registry.RemoveTree(HKEY_LOCAL_MACHINE, expected::kJavaRuntimeKey);
     RegisterJavaRuntime(registry, L"1.6", L"");
+  }
+
+  // What every start of Java by the launcher of `layout` must give it;
+  // `program` heads its command line as the launcher writes it ("java", or a
+  // runtime's java.exe, quoted when its path has a blank).
+  static void ExpectStartedByTheLauncher(const StandInRecord& java, const WatchedProcess& launcher,
+                                         const LauncherLayout& layout,
+                                         const std::wstring& program) {
+    EXPECT_EQ(java.parentPid, launcher.pid());
+    EXPECT_EQ(java.commandLine, expected::JavaCommand(program, layout.folder()));
+    EXPECT_EQ(java.arguments, ExpectedJavaArguments(program, layout.folder()));
+    EXPECT_EQ(java.workingDirectory, layout.folder());
+    EXPECT_EQ(java.consoleWindow, kConsoleHidden);
   }
 
   // Nothing the launcher could have started: no stand-in recorded, and no

@@ -96,6 +96,15 @@ HWND WaitForVisibleWindow(DWORD pid, const wchar_t* className, unsigned timeoutM
   return found;
 }
 
+HWND NextMessageBox(DWORD pid, HWND previous) {
+  for (HWND window : VisibleWindows(pid)) {
+    if (window != previous && ClassOf(window) == kMessageBoxClass) {
+      return window;
+    }
+  }
+  return nullptr;
+}
+
 MessageBoxView ReadMessageBox(HWND box) {
   MessageBoxView view;
   view.title = CaptionOf(box);

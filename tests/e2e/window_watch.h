@@ -27,6 +27,11 @@ HWND FindVisibleWindow(DWORD pid, const wchar_t* className);
 // Waits for such a window; null when none came within the time.
 HWND WaitForVisibleWindow(DWORD pid, const wchar_t* className, unsigned timeoutMilliseconds);
 
+// A visible message box of `pid` other than `previous`, the one answered
+// last, which may stay visible a moment after its OK; null when there is
+// none.
+HWND NextMessageBox(DWORD pid, HWND previous);
+
 struct ButtonView {
   int id = 0;
   std::wstring text;
