@@ -155,7 +155,9 @@ if [ -n "$certificate" ]; then
   fi
   if ! osslsigncode sign -pkcs12 "$certificate" -readpass "$password" -h sha256 "${when[@]}" \
     -in "$unsigned" -out "$signed" >"$work/sign.log" 2>&1; then
-    said=$(grep -v '^\s*$' "$work/sign.log" | tail -n 1)
+    # The cause where osslsigncode (or OpenSSL under it) names one.
+    said=$(grep -m 1 -oiE 'connection refused|name or service not known|timed? ?out|no route to host|HTTP failure: .*|RFC 3161 timestamping failed|invalid password|unable to .*' \
+      "$work/sign.log" || grep -v '^\s*$' "$work/sign.log" | tail -n 1)
     if [ -n "$timestamp" ]; then
       fail "the time-stamp server $timestamp could not be reached or gave no time stamp" \
         "(osslsigncode: $said); nothing was signed without it"
