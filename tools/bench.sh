@@ -60,7 +60,7 @@ built cmake --preset bench -B "$host_build"
 built cmake --build "$host_build" -j2 --target tq_bench
 built cmake --preset "$flavour" -B "$win_build"
 built cmake --build "$win_build" -j2 --target TovaneQuillon start_up_bench tq_idle
-launcher=$PWD/$win_build/TovaneQuillon.exe
+launcher=$PWD/$win_build/product/TovaneQuillon.exe
 floor=$PWD/$win_build/bench/win32/floor.exe
 driver=$PWD/$win_build/bench/win32/start_up_bench.exe
 java=$PWD/$win_build/tests/e2e/java.exe
@@ -93,6 +93,6 @@ echo "== report"
 mkdir -p "$results"
 "$python" bench/report.py \
   --startup "$work/startup.csv" --micro "$work/micro.json" \
-  --exe "$launcher" --map "$PWD/$win_build/TovaneQuillon.map" --floor-exe "$floor" \
+  --exe "$launcher" --map "$PWD/$win_build/product/TovaneQuillon.map" --floor-exe "$floor" \
   --wine-version "$(cat "$work/wine-version")" --load-before "$load_before" --flavour "$flavour" \
   --out "$results/$(date -u +%Y%m%d-%H%M%S).json"

@@ -64,7 +64,7 @@ c=$WINEPREFIX/drive_c
 step="laying out the demo machine"
 app="$c/Program Files (x86)/Tovane Quillon"
 mkdir -p "$app/Sorvanta/lib"
-cp "$build/TovaneQuillon.exe" "$app/"
+cp "$build/product/TovaneQuillon.exe" "$app/"
 for jar in Sorvanta Comm jdc jxl log4j-1.2.8 slf4j-api-1.1.0 slf4j-log4j12-1.1.0 \
   slf4j-simple-1.1.0 swing-layout-1.0 win32com.dll; do
   : >"$app/Sorvanta/lib/$jar.jar"

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+
 #include "tests/e2e/harness.h"
 #include "tests/e2e/message_box_sample.h"
 #include "tests/e2e/registry_scope.h"
@@ -117,6 +120,21 @@ TEST(StandInRecordsTest, ReadsEveryRecordWhileTheStandInsAreStillWritingThem) {
     ASSERT_EQ(record.arguments.size(), 3U);
     EXPECT_EQ(record.arguments[1], L"-run");
   }
+}
+
+// Under tests/e2e/run_as_windows_xp.sh, which makes Wine pretend to be
+// another Windows for a run: this process, and the launchers it starts in the
+// same Wine, see the version asked for, or the run proves nothing.
+TEST(WindowsVersionTest, IsTheOneTheRunAsksFor) {
+  const char* asked = std::getenv("TQ_E2E_WINDOWS_VERSION");
+  if (asked == nullptr) {
+    GTEST_SKIP() << "no Windows version asked for";
+  }
+  OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  ASSERT_TRUE(GetVersionExW(&version));
+  EXPECT_EQ(std::to_string(version.dwMajorVersion) + "." + std::to_string(version.dwMinorVersion),
+            asked);
 }
 
 }  // namespace

@@ -206,6 +206,14 @@ def check_manifest(c, pe, resources_folder):
             controls[0].get("processorArchitecture") == "*" and
             controls[0].get("publicKeyToken") == "6595b64144ccf1df",
             "depends on Common Controls 6 of the program's own processor")
+    # Windows XP refuses to start a program whose manifest has an element of
+    # the asm.v1 namespace it does not know; what later systems read lives in
+    # namespaces of its own, which XP passes over.
+    xp_elements = {"assembly", "assemblyIdentity", "description", "dependency",
+                   "dependentAssembly", "file", "noInherit"}
+    unknown = sorted({e.tag[len(v1):] for e in root.iter() if e.tag.startswith(v1)} - xp_elements)
+    c.check(not unknown, "only elements Windows XP knows in the asm.v1 namespace (%s)" %
+            ", ".join(unknown or ["none other"]))
     dpi = [e.text.strip().lower() for e in root.iter(settings + "dpiAware")]
     c.check(dpi == ["true"], "system DPI aware")
     c.check(not list(root.iter("{http://schemas.microsoft.com/SMI/2016/WindowsSettings}"

@@ -1,0 +1,32 @@
+# The Win32 layer and TovaneQuillon.exe, for the shipped build
+# (TQ_PRODUCT_ONLY) and, the layer alone, for the Windows test program.
+
+file(GLOB TQ_WIN32_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/win32/*.cpp)
+list(FILTER TQ_WIN32_SOURCES EXCLUDE REGEX "/win_main\\.cpp$")
+add_library(tq_win32 STATIC ${TQ_WIN32_SOURCES})
+target_link_libraries(tq_win32 PUBLIC tq_launcher PRIVATE tq_warnings)
+target_link_libraries(tq_win32 PUBLIC advapi32 user32 gdi32 ole32 oleaut32 uuid)
+
+if(NOT TQ_PRODUCT_ONLY)
+  return()
+endif()
+
+# The resource compiler records no dependency on the files that the .rc
+# pulls in, so regenerated artwork would not reach the executable.
+file(GLOB TQ_RESOURCE_FILES CONFIGURE_DEPENDS
+  ${PROJECT_SOURCE_DIR}/resources/*.gif
+  ${PROJECT_SOURCE_DIR}/resources/*.manifest
+  ${PROJECT_SOURCE_DIR}/resources/icon/*)
+set_source_files_properties(${PROJECT_SOURCE_DIR}/resources/TovaneQuillon.rc
+  PROPERTIES OBJECT_DEPENDS "${TQ_RESOURCE_FILES}")
+
+add_executable(TovaneQuillon WIN32 ${PROJECT_SOURCE_DIR}/platform/win32/win_main.cpp
+                                   ${PROJECT_SOURCE_DIR}/resources/TovaneQuillon.rc)
+target_link_libraries(TovaneQuillon PRIVATE tq_win32 tq_warnings)
+# Sections that nothing refers to stay out of the program (--gc-sections);
+# the link map is kept: the budget checks read what the program is made of.
+# No time stamp in the PE header: two builds of one commit give the same
+# bytes.
+target_link_options(TovaneQuillon PRIVATE -municode -s -Wl,--gc-sections
+                    -Wl,--no-insert-timestamp
+                    -Wl,-Map=$<TARGET_FILE_DIR:TovaneQuillon>/TovaneQuillon.map)
