@@ -294,9 +294,6 @@ class FixedAnswer final : public OneKeyRegistry {
 
   std::vector<std::uint32_t> bufferSizes;
 
-  std::int32_t EnumKey(KeyHandle, std::uint32_t, char*, std::uint32_t) override {
-    return kErrorNoMoreItems;
-  }
   std::int32_t QueryValue(KeyHandle, const std::string&, std::uint32_t*, std::uint32_t* type,
                           std::uint8_t*, std::uint32_t* size) override {
     bufferSizes.push_back(*size);

@@ -181,10 +181,6 @@ class ListedSubKeys final : public OneKeyRegistry {
     names_[index].copy(name, names_[index].size());
     return kErrorSuccess;
   }
-  std::int32_t QueryValue(KeyHandle, const std::string&, std::uint32_t*, std::uint32_t*,
-                          std::uint8_t*, std::uint32_t*) override {
-    return kErrorFileNotFound;
-  }
 
  private:
   std::vector<std::string> names_;
