@@ -23,18 +23,6 @@ std::vector<std::wstring_view> PathParts(std::wstring_view path) {
   return parts;
 }
 
-// The operation names that the hooks accept, kept as the class's own views so
-// a test may pass a temporary string.
-std::string_view KnownOperation(std::string_view operation) {
-  for (const std::string_view known : {MemoryRegistry::kOpenKey, MemoryRegistry::kEnumKey,
-                                       MemoryRegistry::kQueryValue, MemoryRegistry::kCloseKey}) {
-    if (operation == known) {
-      return known;
-    }
-  }
-  throw std::invalid_argument("unknown registry operation");
-}
-
 }  // namespace
 
 struct MemoryRegistry::Value {
@@ -69,8 +57,9 @@ struct MemoryRegistry::Key {
   }
 };
 
-MemoryRegistry::MemoryRegistry(CodePage codePage)
-    : codePage_(codePage),
+MemoryRegistry::MemoryRegistry(FaultPlan& faults, CodePage codePage)
+    : faults_(faults),
+      codePage_(codePage),
       localMachine_(std::make_unique<Key>()),
       currentUser_(std::make_unique<Key>()) {}
 
@@ -87,15 +76,9 @@ MemoryRegistry::Key* MemoryRegistry::KeyOf(KeyHandle handle) const {
   return found == handles_.end() ? nullptr : found->second;
 }
 
-std::int32_t MemoryRegistry::Count(std::string_view operation) {
-  const std::size_t number = ++callCounts_[operation];
-  for (const Failure& failure : failures_) {
-    if (failure.operation == operation &&
-        (failure.callNumber == 0 || failure.callNumber == number)) {
-      return failure.code;
-    }
-  }
-  return kErrorSuccess;
+std::int32_t MemoryRegistry::Count(Operation operation) {
+  const Fault* fault = faults_.CountCall(operation);
+  return fault == nullptr ? kErrorSuccess : fault->code;
 }
 
 std::int32_t MemoryRegistry::Record(Call call) {
@@ -172,7 +155,7 @@ std::int32_t MemoryRegistry::QueryValue(KeyHandle key, const std::string& valueN
   const std::uint32_t sizeOnEntry = size == nullptr ? 0 : *size;
   const auto answer = [&](std::int32_t code) {
     const std::int32_t result = Record({kQueryValue, key, valueName, 0, sizeOnEntry, code});
-    const auto change = changesAfterQuery_.find(callCounts_[kQueryValue]);
+    const auto change = changesAfterQuery_.find(faults_.Calls(kQueryValue));
     if (change != changesAfterQuery_.end()) {
       change->second(*this);
     }
@@ -280,19 +263,9 @@ void MemoryRegistry::DenyRead(KeyHandle key, std::wstring_view path) {
   KeyAt(key, path).readable = false;
 }
 
-void MemoryRegistry::FailCall(std::string_view operation, std::size_t callNumber,
-                              std::int32_t code) {
-  failures_.push_back({KnownOperation(operation), callNumber, code});
-}
-
-void MemoryRegistry::AfterQuery(std::size_t callNumber,
-                                std::function<void(MemoryRegistry&)> change) {
+void MemoryRegistry::ChangeAfterQuery(std::size_t callNumber,
+                                      std::function<void(MemoryRegistry&)> change) {
   changesAfterQuery_[callNumber] = std::move(change);
-}
-
-std::size_t MemoryRegistry::CallCount(std::string_view operation) const {
-  const auto found = callCounts_.find(operation);
-  return found == callCounts_.end() ? 0 : found->second;
 }
 
 }  // namespace tq

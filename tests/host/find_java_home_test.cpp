@@ -61,10 +61,11 @@ class FindJavaHomeTest : public ::testing::Test {
   }
 
   Journal journal;
-  MemoryRegistry registry;
-  MemoryFileSystem files{journal};
-  MemoryFileSystemFactory factory{files, journal};
-  MemoryNumberConversion numbers;
+  FaultPlan faults;
+  MemoryRegistry registry{faults};
+  MemoryFileSystem files{journal, faults};
+  MemoryFileSystemFactory factory{files, journal, faults};
+  MemoryNumberConversion numbers{faults};
   MemoryUserInterface ui{journal};
   ModMain modMain{registry, factory.Bind(), numbers, ui};
 };
@@ -123,7 +124,8 @@ TEST_F(FindJavaHomeTest, ExactlyOnePointFiveAndTenPass) {
   EXPECT_FALSE(Run());
   EXPECT_EQ(modMain.JavaHomePath, L"C:\\j15");
 
-  MemoryRegistry tenOnly;
+  FaultPlan tenOnlyFaults;
+  MemoryRegistry tenOnly{tenOnlyFaults};
   tenOnly.SetString(kHkeyLocalMachine, kBaseKey + L"\\10", L"JavaHome", L"C:\\j10");
   ModMain other{tenOnly, factory.Bind(), numbers, ui};
   other.FindJavaHome();
@@ -224,7 +226,7 @@ TEST_F(FindJavaHomeTest, ARegistryErrorOnTheWayIsReportedAndChoosesNothing) {
 // The whole tick with discovery in it.
 class StartupWithDiscoveryTest : public FindJavaHomeTest {
  protected:
-  MemoryProcessServices process{journal, L"C:\\Tovane", L"C:\\"};
+  MemoryProcessServices process{journal, faults, L"C:\\Tovane", L"C:\\"};
 };
 
 TEST_F(StartupWithDiscoveryTest, TheChosenRuntimesJavaIsStarted) {

@@ -26,7 +26,8 @@ ByteArray Bytes(std::size_t count, std::uint8_t first = 0) {
 
 class RegistryGetValueTest : public ::testing::Test {
  protected:
-  MemoryRegistry registry;
+  FaultPlan faults;
+  MemoryRegistry registry{faults};
 
   void Set(std::uint32_t type, ByteArray data, const std::wstring& name = L"Value") {
     registry.SetValue(kHkeyLocalMachine, kKey, name, type, std::move(data));
@@ -155,7 +156,7 @@ TEST_F(RegistryGetValueTest, AMissingValueRaises1001EvenWithADefault) {
 
   // Any failure of the query other than "more data" leaves the type at 0.
   registry.SetString(kHkeyLocalMachine, kKey, L"JavaHome", L"C:\\jre");
-  registry.FailCall(MemoryRegistry::kQueryValue, 3, kErrorAccessDenied);
+  faults.FailCall(MemoryRegistry::kQueryValue, 3, kErrorAccessDenied);
   ExpectUnsupported([&] { Get(L"JavaHome"); });
 }
 
@@ -202,7 +203,7 @@ TEST_F(RegistryGetValueTest, DataTooShortForItsTypeGivesAnEmptyResult) {
 
 TEST_F(RegistryGetValueTest, AValueThatChangesBetweenTheQueriesIsNeverReadBeyondTheBuffer) {
   Set(kRegBinary, Bytes(2000), L"Grows");
-  registry.AfterQuery(1, [](MemoryRegistry& changed) {
+  registry.ChangeAfterQuery(1, [](MemoryRegistry& changed) {
     changed.SetValue(kHkeyLocalMachine, kKey, L"Grows", kRegBinary, Bytes(5000));
   });
   // The second query finds 5000 bytes and reports that size without writing
@@ -211,20 +212,20 @@ TEST_F(RegistryGetValueTest, AValueThatChangesBetweenTheQueriesIsNeverReadBeyond
   EXPECT_EQ(QueryBufferSizes(), (std::vector<std::uint32_t>{1024, 2000}));
 
   registry.SetString(kHkeyLocalMachine, kKey, L"GrowsText", std::wstring(1500, L'g'));
-  registry.AfterQuery(3, [](MemoryRegistry& changed) {
+  registry.ChangeAfterQuery(3, [](MemoryRegistry& changed) {
     changed.SetString(kHkeyLocalMachine, kKey, L"GrowsText", std::wstring(4000, L'G'));
   });
   EXPECT_EQ(Get(L"GrowsText"), RegVariant(std::wstring(1500, L'\0')));
 
   Set(kRegBinary, Bytes(2000), L"Shrinks");
-  registry.AfterQuery(5, [](MemoryRegistry& changed) {
+  registry.ChangeAfterQuery(5, [](MemoryRegistry& changed) {
     changed.SetValue(kHkeyLocalMachine, kKey, L"Shrinks", kRegBinary, Bytes(10));
   });
   EXPECT_EQ(Get(L"Shrinks"), RegVariant(Bytes(10)));
 
   // Gone at the second query: type and size stay as the first query left them.
   Set(kRegBinary, Bytes(2000), L"Vanishes");
-  registry.AfterQuery(7, [](MemoryRegistry& changed) {
+  registry.ChangeAfterQuery(7, [](MemoryRegistry& changed) {
     changed.RemoveValue(kHkeyLocalMachine, kKey, L"Vanishes");
   });
   EXPECT_EQ(Get(L"Vanishes"), RegVariant(ByteArray(2000, 0)));
@@ -233,7 +234,7 @@ TEST_F(RegistryGetValueTest, AValueThatChangesBetweenTheQueriesIsNeverReadBeyond
 
 TEST_F(RegistryGetValueTest, AFailedCloseIsIgnored) {
   registry.SetString(kHkeyLocalMachine, kKey, L"JavaHome", L"C:\\jre");
-  registry.FailCall(MemoryRegistry::kCloseKey, 0, kErrorInvalidHandle);
+  faults.FailCall(MemoryRegistry::kCloseKey, kEveryCall, kErrorInvalidHandle);
   EXPECT_EQ(Get(L"JavaHome"), RegVariant(L"C:\\jre"s));
 }
 
@@ -253,7 +254,8 @@ TEST_F(RegistryGetValueTest, TheRootIsNeverClosed) {
 }
 
 TEST(RegistryCodePageTest, TextRoundTripsInTheSingleByteCodePage) {
-  MemoryRegistry registry(CodePage::kWindows1252);
+  FaultPlan faults;
+  MemoryRegistry registry(faults, CodePage::kWindows1252);
   const std::wstring path = L"SOFTWARE\\Caf\u00E9";
   const std::wstring text = L"C:\\Programme\\J\u00E4va \u20AC \u0153\u017E\u00FF";
   registry.SetString(kHkeyLocalMachine, path, L"Na\u00EFve", text);
@@ -266,7 +268,8 @@ TEST(RegistryCodePageTest, TextRoundTripsInTheSingleByteCodePage) {
 }
 
 TEST(RegistryCodePageTest, TextRoundTripsInTheDoubleByteCodePage) {
-  MemoryRegistry registry(CodePage::kShiftJisSubset);
+  FaultPlan faults;
+  MemoryRegistry registry(faults, CodePage::kShiftJisSubset);
   const std::wstring path = L"SOFTWARE\\\u65E5\u672C\u8A9E";
   const std::wstring text = L"C:\\\u30B8\u30E3\u30D0\\\u3042\uFF76 jre";
   // 名前 is not in the code page: the narrow interface cannot name it.

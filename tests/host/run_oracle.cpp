@@ -19,8 +19,6 @@ constexpr std::uint32_t kString = 1;
 constexpr std::uint32_t kExpandString = 2;
 constexpr std::uint32_t kMultiString = 7;
 
-std::size_t Index(Seam seam) { return static_cast<std::size_t>(seam); }
-
 // The error the scenario says a failing step raises.
 struct Failure {
   int number;
@@ -90,10 +88,10 @@ class Story {
   }
 
  private:
-  // Counts a call of the seam; true when it is the one made to fail.
-  bool Fails(Seam seam) {
-    const int number = ++prediction_.calls[Index(seam)];
-    return fault_ && fault_->seam == seam && fault_->callNumber == number;
+  // Counts a call of the operation; true when it is the one made to fail.
+  bool Fails(Operation operation) {
+    const std::size_t number = ++prediction_.calls[operation];
+    return fault_ && fault_->operation == operation && fault_->callNumber == number;
   }
   [[nodiscard]] Failure Injected() const { return {fault_->code, fault_->description}; }
 
@@ -104,9 +102,9 @@ class Story {
   }
 
   // --- The registry, as RegOpenKeyExA and RegCloseKey see it.
-  bool Open(bool opensByItself) { return !Fails(Seam::kOpenKey) && opensByItself; }
+  bool Open(bool opensByItself) { return !Fails(Operation::kOpenKey) && opensByItself; }
   void Close() {
-    if (Fails(Seam::kCloseKey)) {
+    if (Fails(Operation::kCloseKey)) {
       ++prediction_.openHandles;
     }
   }
@@ -124,7 +122,7 @@ class Story {
     }
     std::set<std::wstring> held;
     for (std::size_t index = 0;; ++index) {
-      if (Fails(Seam::kEnumKey) || index >= machine_.runtimes.size()) {
+      if (Fails(Operation::kEnumKey) || index >= machine_.runtimes.size()) {
         break;
       }
       const std::string ansi = ToCodePage(machine_.codePage, machine_.runtimes[index].name);
@@ -156,7 +154,7 @@ class Story {
   // One RegQueryValueExA of JavaHome into a buffer of buffer.size() bytes.
   int Query(const RuntimeEntry& entry, std::uint32_t& type, std::uint32_t& size,
             std::vector<std::uint8_t>& buffer) {
-    if (Fails(Seam::kQueryValue)) {
+    if (Fails(Operation::kQueryValue)) {
       return fault_->code;
     }
     if (!entry.javaHome) {
@@ -232,7 +230,7 @@ class Story {
     std::optional<std::wstring> winner;
     for (std::size_t i = 0; !failure && i < names.size(); ++i) {
       const std::wstring prefix = names[i].substr(0, 3);
-      if (Fails(Seam::kToDouble)) {
+      if (Fails(Operation::kToDouble)) {
         failure = Injected();
         break;
       }
@@ -291,7 +289,7 @@ class Story {
   }
 
   std::optional<Failure> Copy(std::wstring_view fileName, const std::wstring& folder) {
-    if (Fails(Seam::kCopyFile)) {
+    if (Fails(Operation::kCopyFile)) {
       return Injected();
     }
     if (!files_.contains(PathKey(std::wstring(kSupportFolder) + L"\\" + std::wstring(fileName)))) {
@@ -313,14 +311,14 @@ class Story {
     bool made = false;
     for (std::size_t row = 0; row < kSupportFileNames.size() && !failure; ++row) {
       if (!made) {
-        if (Fails(Seam::kCreateFileSystem)) {
+        if (Fails(Operation::kCreateFileSystem)) {
           failure = Injected();
           break;
         }
         made = true;
       }
       const std::wstring folder = directory + std::wstring(kSupportFolders[row]);
-      if (Fails(Seam::kFileExists)) {
+      if (Fails(Operation::kFileExists)) {
         failure = Injected();
         break;
       }
@@ -341,24 +339,24 @@ class Story {
   }
 
   void StartJavaApplication() {
-    if (Fails(Seam::kLauncherFolder)) {
+    if (Fails(Operation::kLauncherFolder)) {
       Report(Injected());
     }
     const std::wstring command = ExpectedCommand(javaHomePath_, machine_.launcherFolder);
-    if (Fails(Seam::kWorkingDirectory)) {
+    if (Fails(Operation::kWorkingDirectory)) {
       Report(Injected());
     }
     const std::wstring saved = workingDirectory_;
-    if (Fails(Seam::kChangeWorkingDirectory)) {
+    if (Fails(Operation::kChangeWorkingDirectory)) {
       Report(Injected());
     }
     workingDirectory_ = machine_.launcherFolder;
-    if (Fails(Seam::kStartHidden)) {
+    if (Fails(Operation::kStartHidden)) {
       Report(Injected());
     }
     prediction_.outcome.startedCommand = command;
     prediction_.outcome.startedIn = workingDirectory_;
-    if (Fails(Seam::kChangeWorkingDirectory)) {
+    if (Fails(Operation::kChangeWorkingDirectory)) {
       Report(Injected());
     }
     workingDirectory_ = saved;
@@ -407,12 +405,12 @@ std::vector<std::string> Differences(const Prediction& expected, const Observati
     differences.push_back("expected " + Describe(expected.outcome));
     differences.push_back("but saw  " + Describe(seen.outcome));
   }
-  for (const Seam seam : kAllSeams) {
-    const int want = expected.calls[Index(seam)];
-    const int got = seen.calls[Index(seam)];
+  for (const Operation operation : kAllOperations) {
+    const std::size_t want = expected.calls[operation];
+    const std::size_t got = seen.calls[operation];
     if (want != got) {
-      differences.push_back(std::string(SeamName(seam)) + " called " + std::to_string(got) +
-                            " times, expected " + std::to_string(want));
+      differences.push_back(std::string(OperationName(operation)) + " called " +
+                            std::to_string(got) + " times, expected " + std::to_string(want));
     }
   }
   if (expected.openHandles != seen.openHandles) {

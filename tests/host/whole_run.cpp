@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <map>
 #include <new>
 #include <utility>
 
@@ -24,8 +23,6 @@ constexpr std::wstring_view kReportOpening = text::kReportOpening;
 constexpr std::wstring_view kNotInstalled = text::kNotInstalled;
 constexpr std::wstring_view kNotAvailable = text::kNotAvailable;
 
-std::size_t Index(Seam seam) { return static_cast<std::size_t>(seam); }
-
 bool StartsWith(std::wstring_view text, std::wstring_view opening) {
   return text.substr(0, opening.size()) == opening;
 }
@@ -36,19 +33,21 @@ std::wstring_view OperationOf(const std::wstring& line) {
   return view.substr(0, view.find(L' '));
 }
 
-// The doubles of one run, wired as win_main wires the real ones.
+// The doubles of one run, wired as win_main wires the real ones, sharing one
+// fault plan.
 struct World {
   explicit World(const Machine& machine)
-      : process(journal, machine.launcherFolder, machine.workingDirectory),
-        registry(machine.codePage) {}
+      : process(journal, faults, machine.launcherFolder, machine.workingDirectory),
+        registry(faults, machine.codePage) {}
 
   Journal journal;
+  FaultPlan faults;
   MemoryProcessServices process;
   MemoryUserInterface ui{journal};
   MemoryRegistry registry;
-  MemoryFileSystem files{journal};
-  MemoryFileSystemFactory factory{files, journal};
-  MemoryNumberConversion numbers;
+  MemoryFileSystem files{journal, faults};
+  MemoryFileSystemFactory factory{files, journal, faults};
+  MemoryNumberConversion numbers{faults};
 };
 
 void Build(World& world, const Machine& machine) {
@@ -79,79 +78,6 @@ void Build(World& world, const Machine& machine) {
   for (const std::wstring& file : machine.readOnlyFiles) {
     world.files.AddFile(file, "read-only", true);
   }
-}
-
-void Inject(World& world, const Fault& fault) {
-  const Error error(fault.code, fault.description);
-  switch (fault.seam) {
-    case Seam::kOpenKey:
-      world.registry.FailCall(MemoryRegistry::kOpenKey, fault.callNumber, fault.code);
-      break;
-    case Seam::kEnumKey:
-      world.registry.FailCall(MemoryRegistry::kEnumKey, fault.callNumber, fault.code);
-      break;
-    case Seam::kQueryValue:
-      world.registry.FailCall(MemoryRegistry::kQueryValue, fault.callNumber, fault.code);
-      break;
-    case Seam::kCloseKey:
-      world.registry.FailCall(MemoryRegistry::kCloseKey, fault.callNumber, fault.code);
-      break;
-    case Seam::kCreateFileSystem:
-      // The object is made once at most: only its first making can fail.
-      if (fault.callNumber == 1) {
-        world.factory.failure = error;
-      }
-      break;
-    case Seam::kFileExists:
-      world.files.FailCall(L"FileExists", fault.callNumber, error);
-      break;
-    case Seam::kCopyFile:
-      world.files.FailCall(L"CopyFile", fault.callNumber, error);
-      break;
-    case Seam::kLauncherFolder:
-      world.process.FailCall(L"LauncherFolder", fault.callNumber, error);
-      break;
-    case Seam::kWorkingDirectory:
-      world.process.FailCall(L"WorkingDirectory", fault.callNumber, error);
-      break;
-    case Seam::kChangeWorkingDirectory:
-      world.process.FailCall(L"ChangeWorkingDirectory", fault.callNumber, error);
-      break;
-    case Seam::kStartHidden:
-      world.process.FailCall(L"StartHidden", fault.callNumber, error);
-      break;
-    case Seam::kToDouble:
-      world.numbers.FailCall(fault.callNumber, error);
-      break;
-  }
-}
-
-CallCounts CountCalls(const World& world) {
-  CallCounts calls{};
-  calls[Index(Seam::kOpenKey)] =
-      static_cast<int>(world.registry.CallCount(MemoryRegistry::kOpenKey));
-  calls[Index(Seam::kEnumKey)] =
-      static_cast<int>(world.registry.CallCount(MemoryRegistry::kEnumKey));
-  calls[Index(Seam::kQueryValue)] =
-      static_cast<int>(world.registry.CallCount(MemoryRegistry::kQueryValue));
-  calls[Index(Seam::kCloseKey)] =
-      static_cast<int>(world.registry.CallCount(MemoryRegistry::kCloseKey));
-  calls[Index(Seam::kCreateFileSystem)] = world.factory.calls;
-  calls[Index(Seam::kToDouble)] = world.numbers.calls;
-  const std::map<std::wstring_view, Seam> journalled = {
-      {L"FileExists", Seam::kFileExists},
-      {L"CopyFile", Seam::kCopyFile},
-      {L"LauncherFolder", Seam::kLauncherFolder},
-      {L"WorkingDirectory", Seam::kWorkingDirectory},
-      {L"ChangeWorkingDirectory", Seam::kChangeWorkingDirectory},
-      {L"StartHidden", Seam::kStartHidden},
-  };
-  for (const std::wstring& line : world.journal.lines) {
-    if (const auto seam = journalled.find(OperationOf(line)); seam != journalled.end()) {
-      ++calls[Index(seam->second)];
-    }
-  }
-  return calls;
 }
 
 // The rules every run keeps, whatever failed in it.
@@ -215,7 +141,7 @@ void CheckEveryRunRules(const World& world, const Machine& machine,
       broken("keys are opened with KEY_READ only");
     }
     if (call.operation == MemoryRegistry::kCloseKey && call.result != kErrorSuccess) {
-      if (fault && fault->seam == Seam::kCloseKey && call.result == fault->code) {
+      if (fault && fault->operation == Operation::kCloseKey && call.result == fault->code) {
         ++failedCloses;
       } else {
         broken("only a handle that is open is closed");
@@ -229,27 +155,11 @@ void CheckEveryRunRules(const World& world, const Machine& machine,
 
 }  // namespace
 
-std::string_view SeamName(Seam seam) {
-  static constexpr std::array<std::string_view, kSeamCount> kNames = {
-      "RegOpenKeyExA",    "RegEnumKeyA",
-      "RegQueryValueExA", "RegCloseKey",
-      "CreateFileSystem", "FileExists",
-      "CopyFile",         "LauncherFolder",
-      "WorkingDirectory", "ChangeWorkingDirectory",
-      "StartHidden",      "ToDouble"};
-  return kNames[Index(seam)];
-}
-
-bool IsRegistrySeam(Seam seam) {
-  return seam == Seam::kOpenKey || seam == Seam::kEnumKey || seam == Seam::kQueryValue ||
-         seam == Seam::kCloseKey;
-}
-
 Observation RunOnce(const Machine& machine, const std::optional<Fault>& fault) {
   World world(machine);
   Build(world, machine);
   if (fault) {
-    Inject(world, *fault);
+    world.faults.Add(*fault);
   }
   ModMain modMain(world.registry, world.factory.Bind(), world.numbers, world.ui);
 
@@ -279,7 +189,7 @@ Observation RunOnce(const Machine& machine, const std::optional<Fault>& fault) {
     outcome.startedIn = world.process.started.front().workingDirectory;
   }
   outcome.finalWorkingDirectory = world.process.CurrentDirectory();
-  seen.calls = CountCalls(world);
+  seen.calls = world.faults.Calls();
   seen.openHandles = world.registry.OpenHandleCount();
   if (endedAsThePlatformEnds) {
     CheckEveryRunRules(world, machine, fault, seen);
@@ -322,7 +232,7 @@ std::string Describe(const Outcome& outcome) {
 }
 
 std::string Describe(const Fault& fault) {
-  return std::string(SeamName(fault.seam)) + " call " + std::to_string(fault.callNumber) +
+  return std::string(OperationName(fault.operation)) + " call " + std::to_string(fault.callNumber) +
          " fails with " + std::to_string(fault.code) +
          (fault.description.empty() ? "" : " \"" + Printable(fault.description) + "\"");
 }
