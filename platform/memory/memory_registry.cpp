@@ -2,60 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <stdexcept>
 #include <utility>
 
-#include "registry/name_case.h"
+#include "platform/memory/memory_registry_tree.h"
 
 namespace tq {
-namespace {
-
-std::vector<std::wstring_view> PathParts(std::wstring_view path) {
-  std::vector<std::wstring_view> parts;
-  while (!path.empty()) {
-    const std::size_t separator = path.find(L'\\');
-    const std::wstring_view part = path.substr(0, separator);
-    if (!part.empty()) {
-      parts.push_back(part);
-    }
-    path = separator == std::wstring_view::npos ? std::wstring_view() : path.substr(separator + 1);
-  }
-  return parts;
-}
-
-}  // namespace
-
-struct MemoryRegistry::Value {
-  std::wstring name;
-  std::uint32_t type;
-  std::vector<std::uint8_t> data;
-};
-
-struct MemoryRegistry::Key {
-  std::wstring name;
-  bool readable = true;
-  std::vector<std::unique_ptr<Key>> subKeys;
-  std::unordered_map<std::wstring, Key*> subKeysByName;
-  std::vector<Value> values;
-
-  Key* SubKey(std::wstring_view subKeyName) const {
-    const auto found = subKeysByName.find(FoldedName(subKeyName));
-    return found == subKeysByName.end() ? nullptr : found->second;
-  }
-
-  Key& AddSubKey(std::wstring_view subKeyName) {
-    subKeys.push_back(std::make_unique<Key>());
-    subKeys.back()->name = subKeyName;
-    subKeysByName.emplace(FoldedName(subKeyName), subKeys.back().get());
-    return *subKeys.back();
-  }
-
-  std::vector<Value>::iterator FindValue(std::wstring_view valueName) {
-    const std::wstring folded = FoldedName(valueName);
-    return std::find_if(values.begin(), values.end(),
-                        [&](const Value& value) { return FoldedName(value.name) == folded; });
-  }
-};
 
 MemoryRegistry::MemoryRegistry(FaultPlan& faults, CodePage codePage)
     : faults_(faults),
@@ -208,59 +159,6 @@ std::string MemoryRegistry::ToAnsi(const std::wstring& text) { return ToCodePage
 
 std::wstring MemoryRegistry::FromAnsi(const std::string& bytes) {
   return FromCodePage(codePage_, bytes);
-}
-
-MemoryRegistry::Key& MemoryRegistry::KeyAt(KeyHandle key, std::wstring_view path) {
-  Key* current = KeyOf(key);
-  if (current == nullptr) {
-    throw std::invalid_argument("not a root or an open key");
-  }
-  for (const std::wstring_view part : PathParts(path)) {
-    Key* next = current->SubKey(part);
-    current = next != nullptr ? next : &current->AddSubKey(part);
-  }
-  return *current;
-}
-
-void MemoryRegistry::CreateKey(KeyHandle key, std::wstring_view path) { KeyAt(key, path); }
-
-void MemoryRegistry::SetValue(KeyHandle key, std::wstring_view path, std::wstring_view name,
-                              std::uint32_t type, std::vector<std::uint8_t> data) {
-  Key& parent = KeyAt(key, path);
-  const auto value = parent.FindValue(name);
-  if (value == parent.values.end()) {
-    parent.values.push_back({std::wstring(name), type, std::move(data)});
-  } else {
-    value->type = type;
-    value->data = std::move(data);
-  }
-}
-
-void MemoryRegistry::SetString(KeyHandle key, std::wstring_view path, std::wstring_view name,
-                               std::wstring_view text, std::uint32_t type) {
-  const std::string bytes = ToCodePage(codePage_, text);
-  std::vector<std::uint8_t> data(bytes.begin(), bytes.end());
-  data.push_back(0);
-  SetValue(key, path, name, type, std::move(data));
-}
-
-void MemoryRegistry::SetDword(KeyHandle key, std::wstring_view path, std::wstring_view name,
-                              std::uint32_t number) {
-  SetValue(key, path, name, kRegDword,
-           {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
-            static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)});
-}
-
-void MemoryRegistry::RemoveValue(KeyHandle key, std::wstring_view path, std::wstring_view name) {
-  Key& parent = KeyAt(key, path);
-  const auto value = parent.FindValue(name);
-  if (value != parent.values.end()) {
-    parent.values.erase(value);
-  }
-}
-
-void MemoryRegistry::DenyRead(KeyHandle key, std::wstring_view path) {
-  KeyAt(key, path).readable = false;
 }
 
 void MemoryRegistry::ChangeAfterQuery(std::size_t callNumber,
