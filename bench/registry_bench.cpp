@@ -11,7 +11,8 @@ namespace {
 
 void BM_RegEnumSubKeys(benchmark::State& state) {
   const auto count = state.range(0);
-  MemoryRegistry registry;
+  FaultPlan noFaults;
+  MemoryRegistry registry(noFaults);
   registry.KeepCallLog(false);
   for (std::int64_t index = 0; index < count; ++index) {
     registry.CreateKey(kHkeyLocalMachine, L"Runtimes\\1.5.0_" + std::to_wstring(index));
@@ -36,7 +37,8 @@ void ValueSizes(benchmark::internal::Benchmark* benchmark) {
 
 void BM_RegGetValueBinary(benchmark::State& state) {
   const auto size = static_cast<std::size_t>(state.range(0));
-  MemoryRegistry registry;
+  FaultPlan noFaults;
+  MemoryRegistry registry(noFaults);
   registry.KeepCallLog(false);
   registry.SetValue(kHkeyLocalMachine, L"Runtime", L"Data", kRegBinary, ByteArray(size, 0x5A));
   for (auto _ : state) {
@@ -49,7 +51,8 @@ BENCHMARK(BM_RegGetValueBinary)->Apply(ValueSizes);
 
 void BM_RegGetValueString(benchmark::State& state) {
   const auto size = static_cast<std::size_t>(state.range(0));
-  MemoryRegistry registry;
+  FaultPlan noFaults;
+  MemoryRegistry registry(noFaults);
   registry.KeepCallLog(false);
   registry.SetString(kHkeyLocalMachine, L"Runtime", L"JavaHome", std::wstring(size - 1, L'j'));
   for (auto _ : state) {

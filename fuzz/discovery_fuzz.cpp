@@ -158,13 +158,11 @@ std::optional<Fault> FuzzedFault(FuzzedDataProvider& input) {
   if (!input.ConsumeBool()) {
     return std::nullopt;
   }
-  Fault fault{kAllSeams[input.ConsumeIntegralInRange<std::size_t>(0, kSeamCount - 1)],
-              input.ConsumeIntegralInRange(1, 30),
-              0,
-              {}};
+  Fault fault{kAllOperations[input.ConsumeIntegralInRange<std::size_t>(0, kOperationCount - 1)],
+              input.ConsumeIntegralInRange<std::size_t>(1, 30), 0};
   static constexpr std::array<int, 6> kRegistryCodes = {2, 5, 234, 31, 6, 259};
   static constexpr std::array<int, 5> kErrorNumbers = {53, 76, 70, 13, -2147024784};
-  if (IsRegistrySeam(fault.seam)) {
+  if (IsRegistryOperation(fault.operation)) {
     fault.code = input.ConsumeBool() ? kRegistryCodes[input.ConsumeIntegralInRange<std::size_t>(
                                            0, kRegistryCodes.size() - 1)]
                                      : input.ConsumeIntegral<std::int32_t>();

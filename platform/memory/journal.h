@@ -1,7 +1,10 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "platform/memory/fault_plan.h"
 
 namespace tq {
 
@@ -13,6 +16,12 @@ struct Journal {
 
   void Add(const std::wstring& operation, const std::wstring& argument = {}) {
     lines.push_back(argument.empty() ? operation : operation + L" " + argument);
+  }
+
+  // A platform operation's line, under the name the platform gives it.
+  void Add(Operation operation, const std::wstring& argument = {}) {
+    const std::string_view name = OperationName(operation);
+    Add(std::wstring(name.begin(), name.end()), argument);
   }
 };
 

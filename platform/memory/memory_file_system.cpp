@@ -3,6 +3,8 @@
 #include <memory>
 #include <utility>
 
+#include "common/error.h"
+
 namespace tq {
 
 namespace {
@@ -55,18 +57,15 @@ std::wstring FileName(const std::wstring& tidyPath) {
 
 }  // namespace
 
-void MemoryFileSystem::Enter(const std::wstring& operation, const std::wstring& argument) {
+void MemoryFileSystem::Enter(Operation operation, const std::wstring& argument) {
   journal_.Add(operation, argument);
-  const int call = ++calls_[operation];
-  for (const Fault& fault : faults_) {
-    if (fault.operation == operation && fault.callNumber == call) {
-      throw Error(fault.error);
-    }
+  if (const Fault* fault = faults_.CountCall(operation)) {
+    throw Error(fault->code, fault->description);
   }
 }
 
 bool MemoryFileSystem::FileExists(const std::wstring& path) {
-  Enter(L"FileExists", path);
+  Enter(Operation::kFileExists, path);
   // A name with a closing separator asks for a folder, never a file.
   if (path.empty() || IsSeparator(path.back())) {
     return false;
@@ -75,7 +74,7 @@ bool MemoryFileSystem::FileExists(const std::wstring& path) {
 }
 
 void MemoryFileSystem::CopyFile(const std::wstring& source, const std::wstring& destinationFolder) {
-  Enter(L"CopyFile", source + L" " + destinationFolder);
+  Enter(Operation::kCopyFile, source + L" " + destinationFolder);
   const auto original = files_.find(Key(source));
   if (original == files_.end()) {
     throw FileNotFound();
@@ -148,10 +147,6 @@ std::vector<std::wstring> MemoryFileSystem::FilePaths() const {
   return paths;
 }
 
-void MemoryFileSystem::FailCall(const std::wstring& operation, int callNumber, Error error) {
-  faults_.push_back({operation, callNumber, std::move(error)});
-}
-
 namespace {
 
 // What the factory hands out: ModMain owns the view, the test keeps the
@@ -173,10 +168,10 @@ class MemoryFileSystemView final : public FileSystem {
 
 FileSystemFactory MemoryFileSystemFactory::Bind() {
   return [this]() -> std::unique_ptr<FileSystem> {
-    journal_.Add(L"CreateFileSystem");
+    journal_.Add(Operation::kCreateFileSystem);
     ++calls;
-    if (failure) {
-      throw Error(*failure);
+    if (const Fault* fault = faults_.CountCall(Operation::kCreateFileSystem)) {
+      throw Error(fault->code, fault->description);
     }
     return std::make_unique<MemoryFileSystemView>(files_);
   };

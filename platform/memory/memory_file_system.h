@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "common/error.h"
 #include "interfaces/file_system.h"
+#include "platform/memory/fault_plan.h"
 #include "platform/memory/journal.h"
 
 namespace tq {
@@ -18,7 +18,7 @@ namespace tq {
 // destination folder is missing, 70 when the copy is refused.
 class MemoryFileSystem final : public FileSystem {
  public:
-  explicit MemoryFileSystem(Journal& journal) : journal_(journal) {}
+  MemoryFileSystem(Journal& journal, FaultPlan& faults) : journal_(journal), faults_(faults) {}
 
   bool FileExists(const std::wstring& path) override;
   void CopyFile(const std::wstring& source, const std::wstring& destinationFolder) override;
@@ -36,10 +36,6 @@ class MemoryFileSystem final : public FileSystem {
   // Every file, by the path it was created under, in a stable order.
   [[nodiscard]] std::vector<std::wstring> FilePaths() const;
 
-  // Makes the callNumber-th call (counted from 1) of the operation
-  // ("FileExists" or "CopyFile") raise the error instead of doing its work.
-  void FailCall(const std::wstring& operation, int callNumber, Error error);
-
  private:
   struct File {
     std::wstring path;
@@ -50,39 +46,32 @@ class MemoryFileSystem final : public FileSystem {
     std::wstring path;
     bool refusesWrites = false;
   };
-  struct Fault {
-    std::wstring operation;
-    int callNumber;
-    Error error;
-  };
-
-  void Enter(const std::wstring& operation, const std::wstring& argument);
+  // Journals the call, then raises the fault planned for it, if any.
+  void Enter(Operation operation, const std::wstring& argument);
 
   Journal& journal_;
+  FaultPlan& faults_;
   std::map<std::wstring, File> files_;
   std::map<std::wstring, Folder> folders_;
-  std::vector<Fault> faults_;
-  std::map<std::wstring, int> calls_;
 };
 
 // Hands a ModMain views of one MemoryFileSystem that the test keeps, so the
 // test can prepare and inspect the files around the calls.
 class MemoryFileSystemFactory {
  public:
-  MemoryFileSystemFactory(MemoryFileSystem& files, Journal& journal)
-      : files_(files), journal_(journal) {}
+  MemoryFileSystemFactory(MemoryFileSystem& files, Journal& journal, FaultPlan& faults)
+      : files_(files), journal_(journal), faults_(faults) {}
 
   // The factory to give to ModMain; valid as long as this object lives.
   FileSystemFactory Bind();
 
   // How often the factory was called.
   int calls = 0;
-  // While set, every call raises this error instead of making an object.
-  std::optional<Error> failure;
 
  private:
   MemoryFileSystem& files_;
   Journal& journal_;
+  FaultPlan& faults_;
 };
 
 }  // namespace tq

@@ -1,7 +1,6 @@
 #include "platform/memory/memory_number_conversion.h"
 
 #include <string>
-#include <utility>
 
 #include "common/error.h"
 
@@ -12,14 +11,12 @@ bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
 }  // namespace
 
-void MemoryNumberConversion::FailCall(int callNumber, Error error) {
-  faults_.insert_or_assign(callNumber, std::move(error));
-}
-
 double MemoryNumberConversion::ToDouble(const std::wstring& text) {
   ++calls;
-  if (const auto fault = faults_.find(calls); fault != faults_.end()) {
-    throw fault->second;
+  if (faults_ != nullptr) {
+    if (const Fault* fault = faults_->CountCall(Operation::kToDouble)) {
+      throw Error(fault->code, fault->description);
+    }
   }
   std::size_t at = 0;
   const std::size_t end = text.find_last_not_of(L' ') + 1;

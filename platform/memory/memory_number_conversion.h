@@ -1,9 +1,9 @@
 #pragma once
 
-#include <map>
+#include <string>
 
-#include "common/error.h"
 #include "interfaces/number_conversion.h"
+#include "platform/memory/fault_plan.h"
 
 namespace tq {
 
@@ -13,16 +13,18 @@ namespace tq {
 // decimal point and digits. Anything else is a type mismatch.
 class MemoryNumberConversion final : public NumberConversion {
  public:
+  // Without a plan it only reads, and never fails otherwise: the reading
+  // that the whole-run prediction and the Windows agreement test rely on.
+  MemoryNumberConversion() = default;
+  explicit MemoryNumberConversion(FaultPlan& faults) : faults_(&faults) {}
+
   double ToDouble(const std::wstring& text) override;
 
-  // Makes the callNumber-th call (counted from 1) raise the error instead of
-  // reading the text.
-  void FailCall(int callNumber, Error error);
-
+  // How often ToDouble was called.
   int calls = 0;
 
  private:
-  std::map<int, Error> faults_;
+  FaultPlan* faults_ = nullptr;
 };
 
 }  // namespace tq

@@ -2,46 +2,38 @@
 
 #include <utility>
 
+#include "common/error.h"
+
 namespace tq {
 
-MemoryProcessServices::MemoryProcessServices(Journal& journal, std::wstring launcherFolder,
+MemoryProcessServices::MemoryProcessServices(Journal& journal, FaultPlan& faults,
+                                             std::wstring launcherFolder,
                                              std::wstring workingDirectory)
     : folders{launcherFolder, workingDirectory},
       journal_(journal),
+      faults_(faults),
       launcherFolder_(std::move(launcherFolder)),
       workingDirectory_(std::move(workingDirectory)) {}
 
-void MemoryProcessServices::FailCall(const std::wstring& operation, int callNumber, Error error) {
-  faults_.push_back({operation, callNumber, std::move(error)});
-}
-
-void MemoryProcessServices::FailIfAsked(const std::wstring& operation) {
-  const int call = ++calls_[operation];
-  for (const Fault& fault : faults_) {
-    if (fault.operation == operation && fault.callNumber == call) {
-      throw fault.error;
-    }
-  }
-  if (const auto failure = failures.find(operation); failure != failures.end()) {
-    throw failure->second;
+void MemoryProcessServices::Enter(Operation operation, const std::wstring& argument) {
+  journal_.Add(operation, argument);
+  if (const Fault* fault = faults_.CountCall(operation)) {
+    throw Error(fault->code, fault->description);
   }
 }
 
 std::wstring MemoryProcessServices::LauncherFolder() {
-  journal_.Add(L"LauncherFolder");
-  FailIfAsked(L"LauncherFolder");
+  Enter(Operation::kLauncherFolder);
   return launcherFolder_;
 }
 
 std::wstring MemoryProcessServices::WorkingDirectory() {
-  journal_.Add(L"WorkingDirectory");
-  FailIfAsked(L"WorkingDirectory");
+  Enter(Operation::kWorkingDirectory);
   return workingDirectory_;
 }
 
 void MemoryProcessServices::ChangeWorkingDirectory(const std::wstring& folder) {
-  journal_.Add(L"ChangeWorkingDirectory", folder);
-  FailIfAsked(L"ChangeWorkingDirectory");
+  Enter(Operation::kChangeWorkingDirectory, folder);
   if (!folders.contains(folder)) {
     throw PathNotFound();
   }
@@ -49,8 +41,7 @@ void MemoryProcessServices::ChangeWorkingDirectory(const std::wstring& folder) {
 }
 
 void MemoryProcessServices::StartHidden(const std::wstring& commandLine) {
-  journal_.Add(L"StartHidden", commandLine);
-  FailIfAsked(L"StartHidden");
+  Enter(Operation::kStartHidden, commandLine);
   started.push_back({commandLine, workingDirectory_});
 }
 

@@ -1,13 +1,11 @@
 #pragma once
 
-#include <map>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "common/error.h"
 #include "interfaces/process_services.h"
+#include "platform/memory/fault_plan.h"
 #include "platform/memory/journal.h"
 
 namespace tq {
@@ -21,7 +19,7 @@ class MemoryProcessServices final : public ProcessServices {
     std::wstring workingDirectory;
   };
 
-  MemoryProcessServices(Journal& journal, std::wstring launcherFolder,
+  MemoryProcessServices(Journal& journal, FaultPlan& faults, std::wstring launcherFolder,
                         std::wstring workingDirectory);
 
   std::wstring LauncherFolder() override;
@@ -32,32 +30,20 @@ class MemoryProcessServices final : public ProcessServices {
   // Folders that ChangeWorkingDirectory accepts; the two given to the
   // constructor are in it.
   std::set<std::wstring> folders;
-  // Makes the named operation ("LauncherFolder", "WorkingDirectory",
-  // "ChangeWorkingDirectory", "StartHidden") raise the error.
-  std::map<std::wstring, Error> failures;
+  // The programs StartHidden started, in order.
   std::vector<Started> started;
-
-  // Makes only the callNumber-th call (counted from 1) of the operation raise
-  // the error.
-  void FailCall(const std::wstring& operation, int callNumber, Error error);
 
   // The working directory as it stands, read without counting as a call.
   [[nodiscard]] const std::wstring& CurrentDirectory() const noexcept { return workingDirectory_; }
 
  private:
-  struct Fault {
-    std::wstring operation;
-    int callNumber;
-    Error error;
-  };
-
-  void FailIfAsked(const std::wstring& operation);
+  // Journals the call, then raises the fault planned for it, if any.
+  void Enter(Operation operation, const std::wstring& argument = {});
 
   Journal& journal_;
+  FaultPlan& faults_;
   std::wstring launcherFolder_;
   std::wstring workingDirectory_;
-  std::vector<Fault> faults_;
-  std::map<std::wstring, int> calls_;
 };
 
 }  // namespace tq

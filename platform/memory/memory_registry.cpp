@@ -2,75 +2,15 @@
 
 #include <algorithm>
 #include <cstring>
-#include <stdexcept>
 #include <utility>
 
-#include "registry/name_case.h"
+#include "platform/memory/memory_registry_tree.h"
 
 namespace tq {
-namespace {
 
-std::vector<std::wstring_view> PathParts(std::wstring_view path) {
-  std::vector<std::wstring_view> parts;
-  while (!path.empty()) {
-    const std::size_t separator = path.find(L'\\');
-    const std::wstring_view part = path.substr(0, separator);
-    if (!part.empty()) {
-      parts.push_back(part);
-    }
-    path = separator == std::wstring_view::npos ? std::wstring_view() : path.substr(separator + 1);
-  }
-  return parts;
-}
-
-// The operation names that the hooks accept, kept as the class's own views so
-// a test may pass a temporary string.
-std::string_view KnownOperation(std::string_view operation) {
-  for (const std::string_view known : {MemoryRegistry::kOpenKey, MemoryRegistry::kEnumKey,
-                                       MemoryRegistry::kQueryValue, MemoryRegistry::kCloseKey}) {
-    if (operation == known) {
-      return known;
-    }
-  }
-  throw std::invalid_argument("unknown registry operation");
-}
-
-}  // namespace
-
-struct MemoryRegistry::Value {
-  std::wstring name;
-  std::uint32_t type;
-  std::vector<std::uint8_t> data;
-};
-
-struct MemoryRegistry::Key {
-  std::wstring name;
-  bool readable = true;
-  std::vector<std::unique_ptr<Key>> subKeys;
-  std::unordered_map<std::wstring, Key*> subKeysByName;
-  std::vector<Value> values;
-
-  Key* SubKey(std::wstring_view subKeyName) const {
-    const auto found = subKeysByName.find(FoldedName(subKeyName));
-    return found == subKeysByName.end() ? nullptr : found->second;
-  }
-
-  Key& AddSubKey(std::wstring_view subKeyName) {
-    subKeys.push_back(std::make_unique<Key>());
-    subKeys.back()->name = subKeyName;
-    subKeysByName.emplace(FoldedName(subKeyName), subKeys.back().get());
-    return *subKeys.back();
-  }
-
-  std::vector<Value>::iterator FindValue(std::wstring_view valueName) {
-    const std::wstring folded = FoldedName(valueName);
-    return std::find_if(values.begin(), values.end(),
-                        [&](const Value& value) { return FoldedName(value.name) == folded; });
-  }
-};
-
-MemoryRegistry::MemoryRegistry(CodePage codePage)
-    : codePage_(codePage),
+MemoryRegistry::MemoryRegistry(FaultPlan& faults, CodePage codePage)
+    : faults_(faults),
+      codePage_(codePage),
       localMachine_(std::make_unique<Key>()),
       currentUser_(std::make_unique<Key>()) {}
 
@@ -87,15 +27,9 @@ MemoryRegistry::Key* MemoryRegistry::KeyOf(KeyHandle handle) const {
   return found == handles_.end() ? nullptr : found->second;
 }
 
-std::int32_t MemoryRegistry::Count(std::string_view operation) {
-  const std::size_t number = ++callCounts_[operation];
-  for (const Failure& failure : failures_) {
-    if (failure.operation == operation &&
-        (failure.callNumber == 0 || failure.callNumber == number)) {
-      return failure.code;
-    }
-  }
-  return kErrorSuccess;
+std::int32_t MemoryRegistry::Count(Operation operation) {
+  const Fault* fault = faults_.CountCall(operation);
+  return fault == nullptr ? kErrorSuccess : fault->code;
 }
 
 std::int32_t MemoryRegistry::Record(Call call) {
@@ -172,7 +106,7 @@ std::int32_t MemoryRegistry::QueryValue(KeyHandle key, const std::string& valueN
   const std::uint32_t sizeOnEntry = size == nullptr ? 0 : *size;
   const auto answer = [&](std::int32_t code) {
     const std::int32_t result = Record({kQueryValue, key, valueName, 0, sizeOnEntry, code});
-    const auto change = changesAfterQuery_.find(callCounts_[kQueryValue]);
+    const auto change = changesAfterQuery_.find(faults_.Calls(kQueryValue));
     if (change != changesAfterQuery_.end()) {
       change->second(*this);
     }
@@ -227,72 +161,9 @@ std::wstring MemoryRegistry::FromAnsi(const std::string& bytes) {
   return FromCodePage(codePage_, bytes);
 }
 
-MemoryRegistry::Key& MemoryRegistry::KeyAt(KeyHandle key, std::wstring_view path) {
-  Key* current = KeyOf(key);
-  if (current == nullptr) {
-    throw std::invalid_argument("not a root or an open key");
-  }
-  for (const std::wstring_view part : PathParts(path)) {
-    Key* next = current->SubKey(part);
-    current = next != nullptr ? next : &current->AddSubKey(part);
-  }
-  return *current;
-}
-
-void MemoryRegistry::CreateKey(KeyHandle key, std::wstring_view path) { KeyAt(key, path); }
-
-void MemoryRegistry::SetValue(KeyHandle key, std::wstring_view path, std::wstring_view name,
-                              std::uint32_t type, std::vector<std::uint8_t> data) {
-  Key& parent = KeyAt(key, path);
-  const auto value = parent.FindValue(name);
-  if (value == parent.values.end()) {
-    parent.values.push_back({std::wstring(name), type, std::move(data)});
-  } else {
-    value->type = type;
-    value->data = std::move(data);
-  }
-}
-
-void MemoryRegistry::SetString(KeyHandle key, std::wstring_view path, std::wstring_view name,
-                               std::wstring_view text, std::uint32_t type) {
-  const std::string bytes = ToCodePage(codePage_, text);
-  std::vector<std::uint8_t> data(bytes.begin(), bytes.end());
-  data.push_back(0);
-  SetValue(key, path, name, type, std::move(data));
-}
-
-void MemoryRegistry::SetDword(KeyHandle key, std::wstring_view path, std::wstring_view name,
-                              std::uint32_t number) {
-  SetValue(key, path, name, kRegDword,
-           {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
-            static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)});
-}
-
-void MemoryRegistry::RemoveValue(KeyHandle key, std::wstring_view path, std::wstring_view name) {
-  Key& parent = KeyAt(key, path);
-  const auto value = parent.FindValue(name);
-  if (value != parent.values.end()) {
-    parent.values.erase(value);
-  }
-}
-
-void MemoryRegistry::DenyRead(KeyHandle key, std::wstring_view path) {
-  KeyAt(key, path).readable = false;
-}
-
-void MemoryRegistry::FailCall(std::string_view operation, std::size_t callNumber,
-                              std::int32_t code) {
-  failures_.push_back({KnownOperation(operation), callNumber, code});
-}
-
-void MemoryRegistry::AfterQuery(std::size_t callNumber,
-                                std::function<void(MemoryRegistry&)> change) {
+void MemoryRegistry::ChangeAfterQuery(std::size_t callNumber,
+                                      std::function<void(MemoryRegistry&)> change) {
   changesAfterQuery_[callNumber] = std::move(change);
-}
-
-std::size_t MemoryRegistry::CallCount(std::string_view operation) const {
-  const auto found = callCounts_.find(operation);
-  return found == callCounts_.end() ? 0 : found->second;
 }
 
 }  // namespace tq

@@ -12,6 +12,7 @@
 
 #include "interfaces/registry_provider.h"
 #include "platform/memory/code_pages.h"
+#include "platform/memory/fault_plan.h"
 
 namespace tq {
 
@@ -23,18 +24,19 @@ inline constexpr std::int32_t kErrorInvalidParameter = 87;
 // keys with typed values below the predefined roots HKEY_LOCAL_MACHINE and
 // HKEY_CURRENT_USER, handles it hands out and takes back, and a code page of
 // its own. Names are found without regard to letter case and enumerate in the
-// order they were created. Tests build it through the Create/Set methods and
-// watch the calls through calls() and OpenHandleCount().
+// order they were created. Tests build it through the Create/Set methods,
+// make calls fail through the fault plan, and watch the calls through calls()
+// and OpenHandleCount().
 class MemoryRegistry final : public RegistryProvider {
  public:
-  // Operation names, as calls() records them and FailCall() takes them.
-  static constexpr std::string_view kOpenKey = "RegOpenKeyExA";
-  static constexpr std::string_view kEnumKey = "RegEnumKeyA";
-  static constexpr std::string_view kQueryValue = "RegQueryValueExA";
-  static constexpr std::string_view kCloseKey = "RegCloseKey";
+  // The registry's operations, as calls() records them.
+  static constexpr Operation kOpenKey = Operation::kOpenKey;
+  static constexpr Operation kEnumKey = Operation::kEnumKey;
+  static constexpr Operation kQueryValue = Operation::kQueryValue;
+  static constexpr Operation kCloseKey = Operation::kCloseKey;
 
   struct Call {
-    std::string_view operation;
+    Operation operation;
     KeyHandle key;
     // RegOpenKeyExA's path or RegQueryValueExA's value name, as passed.
     std::string name;
@@ -46,7 +48,8 @@ class MemoryRegistry final : public RegistryProvider {
     std::int32_t result;
   };
 
-  explicit MemoryRegistry(CodePage codePage = CodePage::kWindows1252);
+  // The plan counts the calls (CallCount) and makes the planned ones fail.
+  explicit MemoryRegistry(FaultPlan& faults, CodePage codePage = CodePage::kWindows1252);
   ~MemoryRegistry() override;
   MemoryRegistry(const MemoryRegistry&) = delete;
   MemoryRegistry& operator=(const MemoryRegistry&) = delete;
@@ -77,19 +80,19 @@ class MemoryRegistry final : public RegistryProvider {
   // security refuses reading.
   void DenyRead(KeyHandle key, std::wstring_view path);
 
-  // --- Hooks.
-  // Makes the callNumber-th call (counted from 1) of the operation fail with
-  // the code, doing nothing else; callNumber 0 fails every call.
-  void FailCall(std::string_view operation, std::size_t callNumber, std::int32_t code);
-  // Runs the change right after the callNumber-th RegQueryValueExA has
-  // answered, as another program changing the registry between two queries.
-  void AfterQuery(std::size_t callNumber, std::function<void(MemoryRegistry&)> change);
+  // --- Another program at work: runs the change right after the
+  // callNumber-th RegQueryValueExA (counted from 1) has answered, as when a
+  // value changes between two queries. Not a failure: the calls answer as
+  // the registry then stands.
+  void ChangeAfterQuery(std::size_t callNumber, std::function<void(MemoryRegistry&)> change);
 
   // --- Watching.
   // Without the log (benchmarks) calls are only counted.
   void KeepCallLog(bool keep) noexcept { keepCallLog_ = keep; }
   [[nodiscard]] const std::vector<Call>& calls() const noexcept { return calls_; }
-  [[nodiscard]] std::size_t CallCount(std::string_view operation) const;
+  [[nodiscard]] std::size_t CallCount(Operation operation) const {
+    return faults_.Calls(operation);
+  }
   [[nodiscard]] std::size_t OpenHandleCount() const noexcept { return handles_.size(); }
   [[nodiscard]] bool IsOpen(KeyHandle key) const { return handles_.contains(key); }
 
@@ -97,18 +100,13 @@ class MemoryRegistry final : public RegistryProvider {
   struct Value;
   struct Key;
 
-  struct Failure {
-    std::string_view operation;
-    std::size_t callNumber;
-    std::int32_t code;
-  };
-
   [[nodiscard]] Key* KeyOf(KeyHandle handle) const;
   Key& KeyAt(KeyHandle key, std::wstring_view path);
-  // Counts the call; the forced failure for it, or 0.
-  std::int32_t Count(std::string_view operation);
+  // Counts the call; the planned failure's code for it, or kErrorSuccess.
+  std::int32_t Count(Operation operation);
   std::int32_t Record(Call call);
 
+  FaultPlan& faults_;
   CodePage codePage_;
   std::unique_ptr<Key> localMachine_;
   std::unique_ptr<Key> currentUser_;
@@ -116,8 +114,6 @@ class MemoryRegistry final : public RegistryProvider {
   KeyHandle nextHandle_ = 0x100;
   bool keepCallLog_ = true;
   std::vector<Call> calls_;
-  std::map<std::string_view, std::size_t> callCounts_;
-  std::vector<Failure> failures_;
   std::map<std::size_t, std::function<void(MemoryRegistry&)>> changesAfterQuery_;
 };
 

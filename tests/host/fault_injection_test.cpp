@@ -122,31 +122,32 @@ std::vector<Scenario> Scenarios() {
   return scenarios;
 }
 
-// The failures each seam can meet: registry result codes, or errors.
-std::vector<Fault> FailureKinds(Seam seam) {
-  const Fault diskFull{seam, 0, -2147024784, L"There is not enough space on the disk."};
-  const Fault badParameter{seam, 0, -2147024809, L"The parameter is incorrect."};
-  const Fault fileNotFound{seam, 0, 53, L"File not found"};
-  const Fault pathNotFound{seam, 0, 76, L"Path not found"};
-  switch (seam) {
-    case Seam::kOpenKey:
-    case Seam::kEnumKey:
-    case Seam::kQueryValue:
-    case Seam::kCloseKey:
+// The failures each operation can meet: registry result codes, or errors.
+// The call number is set by the sweep.
+std::vector<Fault> FailureKinds(Operation operation) {
+  const Fault diskFull{operation, 0, -2147024784, L"There is not enough space on the disk."};
+  const Fault badParameter{operation, 0, -2147024809, L"The parameter is incorrect."};
+  const Fault fileNotFound{operation, 0, 53, L"File not found"};
+  const Fault pathNotFound{operation, 0, 76, L"Path not found"};
+  switch (operation) {
+    case Operation::kOpenKey:
+    case Operation::kEnumKey:
+    case Operation::kQueryValue:
+    case Operation::kCloseKey:
       // Not found, access denied, more data, and a code nobody expects.
-      return {{seam, 0, 2, {}}, {seam, 0, 5, {}}, {seam, 0, 234, {}}, {seam, 0, 31, {}}};
-    case Seam::kCreateFileSystem:
-      return {{seam, 0, 429, L"ActiveX component can't create object"}, diskFull};
-    case Seam::kFileExists:
-    case Seam::kCopyFile:
-      return {fileNotFound, pathNotFound, {seam, 0, 70, L"Permission denied"}, diskFull};
-    case Seam::kLauncherFolder:
-    case Seam::kWorkingDirectory:
-    case Seam::kChangeWorkingDirectory:
-    case Seam::kStartHidden:
+      return {{operation, 0, 2}, {operation, 0, 5}, {operation, 0, 234}, {operation, 0, 31}};
+    case Operation::kCreateFileSystem:
+      return {{operation, 0, 429, L"ActiveX component can't create object"}, diskFull};
+    case Operation::kFileExists:
+    case Operation::kCopyFile:
+      return {fileNotFound, pathNotFound, {operation, 0, 70, L"Permission denied"}, diskFull};
+    case Operation::kLauncherFolder:
+    case Operation::kWorkingDirectory:
+    case Operation::kChangeWorkingDirectory:
+    case Operation::kStartHidden:
       return {fileNotFound, pathNotFound, badParameter};
-    case Seam::kToDouble:
-      return {{seam, 0, 13, L"Type mismatch"}};
+    case Operation::kToDouble:
+      return {{operation, 0, 13, L"Type mismatch"}};
   }
   return {};
 }
@@ -180,9 +181,9 @@ TEST(FaultInjection, EveryCallOfEveryScenarioFailsInEveryWayThatMatters) {
     }
 
     int scenarioRuns = 1;
-    for (const Seam seam : kAllSeams) {
-      for (int call = 1; call <= baseline.calls[static_cast<std::size_t>(seam)]; ++call) {
-        for (Fault fault : FailureKinds(seam)) {
+    for (const Operation operation : kAllOperations) {
+      for (std::size_t call = 1; call <= baseline.calls[operation]; ++call) {
+        for (Fault fault : FailureKinds(operation)) {
           fault.callNumber = call;
           Observation seen;
           const std::vector<std::string> problems = RunAndCheck(scenario.machine, fault, seen);
@@ -226,7 +227,7 @@ class FaultPlaces : public ::testing::Test {
 };
 
 TEST_F(FaultPlaces, ARefusedCopyShowsItsTwoMessagesAndTheLaunchGoesOnWithTheRuntime) {
-  const Outcome outcome = RunWith({Seam::kCopyFile, 2, 70, L"Permission denied"});
+  const Outcome outcome = RunWith({Operation::kCopyFile, 2, 70, L"Permission denied"});
   EXPECT_EQ(outcome.messages,
             (std::vector<std::wstring>{L"Permission denied", L"Error While Copying JAR File"}));
   EXPECT_EQ(outcome.exitCode, 0U);
@@ -236,7 +237,7 @@ TEST_F(FaultPlaces, ARefusedCopyShowsItsTwoMessagesAndTheLaunchGoesOnWithTheRunt
 }
 
 TEST_F(FaultPlaces, TheBaseKeyThatCannotBeOpenedMeansNotInstalled) {
-  const Outcome outcome = RunWith({Seam::kOpenKey, 1, 5, {}});
+  const Outcome outcome = RunWith({Operation::kOpenKey, 1, 5});
   ASSERT_EQ(outcome.messages.size(), 1U);
   EXPECT_EQ(outcome.messages[0].rfind(L"You have not Installed Java Runtime Environment", 0), 0U);
   EXPECT_EQ(outcome.exitCode, 1U);
@@ -244,7 +245,7 @@ TEST_F(FaultPlaces, TheBaseKeyThatCannotBeOpenedMeansNotInstalled) {
 }
 
 TEST_F(FaultPlaces, AnEnumerationCutBeforeTheWinnerMeansNotAvailable) {
-  const Outcome outcome = RunWith({Seam::kEnumKey, 2, 31, {}});
+  const Outcome outcome = RunWith({Operation::kEnumKey, 2, 31});
   EXPECT_EQ(outcome.messages,
             std::vector<std::wstring>{L"Java Runtime Environment version 1.5 or higher version is "
                                       L"not avaiable"});
@@ -252,7 +253,7 @@ TEST_F(FaultPlaces, AnEnumerationCutBeforeTheWinnerMeansNotAvailable) {
 }
 
 TEST_F(FaultPlaces, AFailedQueryIsAnUnsupportedTypeAndTheBareJavaStarts) {
-  const Outcome outcome = RunWith({Seam::kQueryValue, 1, 5, {}});
+  const Outcome outcome = RunWith({Operation::kQueryValue, 1, 5});
   EXPECT_EQ(outcome.messages,
             (std::vector<std::wstring>{L"Unsupported value type",
                                        L"Error While Searching JVM on Your Machine"}));
@@ -262,7 +263,7 @@ TEST_F(FaultPlaces, AFailedQueryIsAnUnsupportedTypeAndTheBareJavaStarts) {
 }
 
 TEST_F(FaultPlaces, AFailedStartIsReportedAndTheWorkingDirectoryStaysChanged) {
-  const Outcome outcome = RunWith({Seam::kStartHidden, 1, 53, L"File not found"});
+  const Outcome outcome = RunWith({Operation::kStartHidden, 1, 53, L"File not found"});
   EXPECT_EQ(outcome.messages,
             std::vector<std::wstring>{L"Run-time error '53':\r\n\r\nFile not found"});
   EXPECT_EQ(outcome.exitCode, 2U);
@@ -271,7 +272,7 @@ TEST_F(FaultPlaces, AFailedStartIsReportedAndTheWorkingDirectoryStaysChanged) {
 }
 
 TEST_F(FaultPlaces, AFailedCloseChangesNothingTheUserSeesButLeavesTheHandle) {
-  Observation seen = RunOnce(happy.machine, Fault{Seam::kCloseKey, 2, 6, {}});
+  Observation seen = RunOnce(happy.machine, Fault{Operation::kCloseKey, 2, 6});
   EXPECT_EQ(seen.outcome, RunOnce(happy.machine, std::nullopt).outcome);
   EXPECT_EQ(seen.openHandles, 1U);
   EXPECT_TRUE(seen.brokenRules.empty());

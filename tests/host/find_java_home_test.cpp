@@ -10,6 +10,7 @@
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_user_interface.h"
 #include "runtime/mod_main.h"
+#include "tests/forwarding_registry.h"
 #include "tests/launcher_expectations.h"
 #include "tests/launcher_texts.h"
 
@@ -59,10 +60,11 @@ class FindJavaHomeTest : public ::testing::Test {
   }
 
   Journal journal;
-  MemoryRegistry registry;
-  MemoryFileSystem files{journal};
-  MemoryFileSystemFactory factory{files, journal};
-  MemoryNumberConversion numbers;
+  FaultPlan faults;
+  MemoryRegistry registry{faults};
+  MemoryFileSystem files{journal, faults};
+  MemoryFileSystemFactory factory{files, journal, faults};
+  MemoryNumberConversion numbers{faults};
   MemoryUserInterface ui{journal};
   ModMain modMain{registry, factory.Bind(), numbers, ui};
 };
@@ -118,7 +120,8 @@ TEST_F(FindJavaHomeTest, ExactlyOnePointFiveAndTenPass) {
   EXPECT_FALSE(Run());
   EXPECT_EQ(modMain.JavaHomePath, L"C:\\j15");
 
-  MemoryRegistry tenOnly;
+  FaultPlan tenOnlyFaults;
+  MemoryRegistry tenOnly{tenOnlyFaults};
   tenOnly.SetString(kHkeyLocalMachine, kBaseKey + L"\\10", L"JavaHome", L"C:\\j10");
   ModMain other{tenOnly, factory.Bind(), numbers, ui};
   other.FindJavaHome();
@@ -195,27 +198,13 @@ TEST_F(FindJavaHomeTest, AFailedCopyShowsOnlyItsOwnMessagesAndKeepsTheRuntime) {
 
 // A registry whose enumeration gives the first name twice, as when another
 // program inserts a key while the list is read and the indexes shift.
-class ShiftingRegistry final : public RegistryProvider {
+class ShiftingRegistry final : public ForwardingRegistry {
  public:
-  explicit ShiftingRegistry(MemoryRegistry& inner) : inner_(inner) {}
-  std::int32_t OpenKey(KeyHandle parent, const std::string& path, std::uint32_t options,
-                       std::uint32_t access, KeyHandle* result) override {
-    return inner_.OpenKey(parent, path, options, access, result);
-  }
+  using ForwardingRegistry::ForwardingRegistry;
   std::int32_t EnumKey(KeyHandle key, std::uint32_t index, char* name,
                        std::uint32_t nameSize) override {
-    return inner_.EnumKey(key, index == 0 ? 0 : index - 1, name, nameSize);
+    return ForwardingRegistry::EnumKey(key, index == 0 ? 0 : index - 1, name, nameSize);
   }
-  std::int32_t QueryValue(KeyHandle key, const std::string& valueName, std::uint32_t* reserved,
-                          std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) override {
-    return inner_.QueryValue(key, valueName, reserved, type, data, size);
-  }
-  std::int32_t CloseKey(KeyHandle key) override { return inner_.CloseKey(key); }
-  std::string ToAnsi(const std::wstring& text) override { return inner_.ToAnsi(text); }
-  std::wstring FromAnsi(const std::string& bytes) override { return inner_.FromAnsi(bytes); }
-
- private:
-  MemoryRegistry& inner_;
 };
 
 TEST_F(FindJavaHomeTest, ARegistryErrorOnTheWayIsReportedAndChoosesNothing) {
@@ -233,7 +222,7 @@ TEST_F(FindJavaHomeTest, ARegistryErrorOnTheWayIsReportedAndChoosesNothing) {
 // The whole tick with discovery in it.
 class StartupWithDiscoveryTest : public FindJavaHomeTest {
  protected:
-  MemoryProcessServices process{journal, L"C:\\Tovane", L"C:\\"};
+  MemoryProcessServices process{journal, faults, L"C:\\Tovane", L"C:\\"};
 };
 
 TEST_F(StartupWithDiscoveryTest, TheChosenRuntimesJavaIsStarted) {

@@ -54,8 +54,9 @@ class InstallCommSupportTest : public ::testing::Test {
   }
 
   Journal journal;
-  MemoryFileSystem files{journal};
-  MemoryFileSystemFactory factory{files, journal};
+  FaultPlan faults;
+  MemoryFileSystem files{journal, faults};
+  MemoryFileSystemFactory factory{files, journal, faults};
   MemoryUserInterface ui{journal};
   NoRegistry registry;
   NoNumbers numbers;
@@ -162,7 +163,7 @@ TEST_F(InstallCommSupportTest, AFailureInALaterRowKeepsTheEarlierCopies) {
 TEST_F(InstallCommSupportTest, AFailedExistenceTestEndsTheRowsToo) {
   AddSupportFolder();
   AddRuntime(kHome, {});
-  files.FailCall(L"FileExists", 2, Error(52, L"Bad file name or number"));
+  faults.FailCall(Operation::kFileExists, 2, Error(52, L"Bad file name or number"));
 
   modMain.InstallCommSupport(kHome);
 
@@ -189,7 +190,8 @@ TEST_F(InstallCommSupportTest, AHomeEndingInABackslashIsJoinedAsItStands) {
 TEST_F(InstallCommSupportTest, AFailedCreationIsReportedAndTriedAgainAtTheNextCall) {
   AddSupportFolder();
   AddRuntime(kHome, {});
-  factory.failure = Error(429, L"ActiveX component can't create object");
+  faults.FailCall(Operation::kCreateFileSystem, 1,
+                  Error(429, L"ActiveX component can't create object"));
 
   modMain.InstallCommSupport(kHome);
 
@@ -198,7 +200,6 @@ TEST_F(InstallCommSupportTest, AFailedCreationIsReportedAndTriedAgainAtTheNextCa
                                               L"ShowMessage " + kCopyFailed};
   EXPECT_EQ(journal.lines, expected);
 
-  factory.failure.reset();
   ui.messages.clear();
   modMain.InstallCommSupport(kHome);
   modMain.InstallCommSupport(kHome);

@@ -57,7 +57,8 @@ TEST(BuildJavaCommand, DriveRootFolderGivesTwoSeparatorsBeforeSorvanta) {
 class StartJavaApplicationTest : public ::testing::Test {
  protected:
   Journal journal;
-  MemoryProcessServices process{journal, L"C:\\Tovane", L"C:\\Users\\me"};
+  FaultPlan faults;
+  MemoryProcessServices process{journal, faults, L"C:\\Tovane", L"C:\\Users\\me"};
 };
 
 TEST_F(StartJavaApplicationTest, StartsFromTheLauncherFolderAndRestoresTheDirectory) {
@@ -79,7 +80,7 @@ TEST_F(StartJavaApplicationTest, StartsFromTheLauncherFolderAndRestoresTheDirect
 }
 
 TEST_F(StartJavaApplicationTest, AFailedStartLeavesAtOnce) {
-  process.failures.emplace(L"StartHidden", FileNotFound());
+  faults.FailCall(Operation::kStartHidden, kEveryCall, FileNotFound());
   try {
     StartJavaApplication(process, L"");
     FAIL() << "the start did not fail";
@@ -92,7 +93,7 @@ TEST_F(StartJavaApplicationTest, AFailedStartLeavesAtOnce) {
 }
 
 TEST_F(StartJavaApplicationTest, AFailedChangeOfDirectoryStartsNothing) {
-  process.failures.emplace(L"ChangeWorkingDirectory", PathNotFound());
+  faults.FailCall(Operation::kChangeWorkingDirectory, kEveryCall, PathNotFound());
   EXPECT_THROW(StartJavaApplication(process, L""), Error);
   EXPECT_TRUE(process.started.empty());
 }

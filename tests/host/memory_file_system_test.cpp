@@ -36,14 +36,16 @@ class MemoryWorld {
 
  private:
   Journal journal_;
-  MemoryFileSystem files_{journal_};
+  FaultPlan faults_;
+  MemoryFileSystem files_{journal_, faults_};
 };
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Memory, FileSystemContract, MemoryWorld);
 
 TEST(MemoryFileSystemTest, AFolderThatRefusesWritesRefusesTheCopy) {
   Journal journal;
-  MemoryFileSystem files(journal);
+  FaultPlan faults;
+  MemoryFileSystem files(journal, faults);
   files.AddFile(L"C:\\s\\a.jar", "x");
   files.RefuseWrites(L"C:\\jre\\lib");
 

@@ -12,7 +12,8 @@ using namespace std::string_literals;
 
 class MemoryRegistryTest : public ::testing::Test {
  protected:
-  MemoryRegistry registry;
+  FaultPlan faults;
+  MemoryRegistry registry{faults};
 
   KeyHandle Open(const std::string& path, KeyHandle parent = kHkeyLocalMachine) {
     KeyHandle handle = 0;
@@ -87,8 +88,8 @@ TEST_F(MemoryRegistryTest, QueriesAnswerLikeRegQueryValueExA) {
 
 TEST_F(MemoryRegistryTest, HooksFailAChosenCallAndChangeValuesBetweenQueries) {
   registry.SetDword(kHkeyLocalMachine, L"Values", L"Number", 1);
-  registry.FailCall(MemoryRegistry::kOpenKey, 2, kErrorAccessDenied);
-  registry.AfterQuery(1, [](MemoryRegistry& changed) {
+  faults.FailCall(MemoryRegistry::kOpenKey, 2, kErrorAccessDenied);
+  registry.ChangeAfterQuery(1, [](MemoryRegistry& changed) {
     changed.SetDword(kHkeyLocalMachine, L"Values", L"Number", 2);
   });
 

@@ -2,7 +2,8 @@
 
 // A registry provider whose answers a test scripts: opening any key
 // succeeds and hands out `handle`, closing counts the open keys down, names
-// go through Windows-1252. Enumeration and queries are the test's own.
+// go through Windows-1252. The key is empty (no subkeys, no values) unless a
+// test overrides the enumeration or the queries.
 
 #include <cstdint>
 #include <string>
@@ -24,6 +25,13 @@ class OneKeyRegistry : public RegistryProvider {
     ++openHandles;
     *result = handle_;
     return kErrorSuccess;
+  }
+  std::int32_t EnumKey(KeyHandle, std::uint32_t, char*, std::uint32_t) override {
+    return kErrorNoMoreItems;
+  }
+  std::int32_t QueryValue(KeyHandle, const std::string&, std::uint32_t*, std::uint32_t*,
+                          std::uint8_t*, std::uint32_t*) override {
+    return kErrorFileNotFound;
   }
   std::int32_t CloseKey(KeyHandle) override {
     --openHandles;

@@ -7,7 +7,6 @@
 #include "common/error.h"
 #include "platform/memory/memory_registry.h"
 #include "registry/m_registry.h"
-#include "tests/host/one_key_registry.h"
 #include "tests/launcher_expectations.h"
 
 namespace tq {
@@ -27,7 +26,8 @@ ByteArray Bytes(std::size_t count, std::uint8_t first = 0) {
 
 class RegistryGetValueTest : public ::testing::Test {
  protected:
-  MemoryRegistry registry;
+  FaultPlan faults;
+  MemoryRegistry registry{faults};
 
   void Set(std::uint32_t type, ByteArray data, const std::wstring& name = L"Value") {
     registry.SetValue(kHkeyLocalMachine, kKey, name, type, std::move(data));
@@ -156,7 +156,7 @@ TEST_F(RegistryGetValueTest, AMissingValueRaises1001EvenWithADefault) {
 
   // Any failure of the query other than "more data" leaves the type at 0.
   registry.SetString(kHkeyLocalMachine, kKey, L"JavaHome", L"C:\\jre");
-  registry.FailCall(MemoryRegistry::kQueryValue, 3, kErrorAccessDenied);
+  faults.FailCall(MemoryRegistry::kQueryValue, 3, kErrorAccessDenied);
   ExpectUnsupported([&] { Get(L"JavaHome"); });
 }
 
@@ -203,7 +203,7 @@ TEST_F(RegistryGetValueTest, DataTooShortForItsTypeGivesAnEmptyResult) {
 
 TEST_F(RegistryGetValueTest, AValueThatChangesBetweenTheQueriesIsNeverReadBeyondTheBuffer) {
   Set(kRegBinary, Bytes(2000), L"Grows");
-  registry.AfterQuery(1, [](MemoryRegistry& changed) {
+  registry.ChangeAfterQuery(1, [](MemoryRegistry& changed) {
     changed.SetValue(kHkeyLocalMachine, kKey, L"Grows", kRegBinary, Bytes(5000));
   });
   // The second query finds 5000 bytes and reports that size without writing
@@ -212,20 +212,20 @@ TEST_F(RegistryGetValueTest, AValueThatChangesBetweenTheQueriesIsNeverReadBeyond
   EXPECT_EQ(QueryBufferSizes(), (std::vector<std::uint32_t>{1024, 2000}));
 
   registry.SetString(kHkeyLocalMachine, kKey, L"GrowsText", std::wstring(1500, L'g'));
-  registry.AfterQuery(3, [](MemoryRegistry& changed) {
+  registry.ChangeAfterQuery(3, [](MemoryRegistry& changed) {
     changed.SetString(kHkeyLocalMachine, kKey, L"GrowsText", std::wstring(4000, L'G'));
   });
   EXPECT_EQ(Get(L"GrowsText"), RegVariant(std::wstring(1500, L'\0')));
 
   Set(kRegBinary, Bytes(2000), L"Shrinks");
-  registry.AfterQuery(5, [](MemoryRegistry& changed) {
+  registry.ChangeAfterQuery(5, [](MemoryRegistry& changed) {
     changed.SetValue(kHkeyLocalMachine, kKey, L"Shrinks", kRegBinary, Bytes(10));
   });
   EXPECT_EQ(Get(L"Shrinks"), RegVariant(Bytes(10)));
 
   // Gone at the second query: type and size stay as the first query left them.
   Set(kRegBinary, Bytes(2000), L"Vanishes");
-  registry.AfterQuery(7, [](MemoryRegistry& changed) {
+  registry.ChangeAfterQuery(7, [](MemoryRegistry& changed) {
     changed.RemoveValue(kHkeyLocalMachine, kKey, L"Vanishes");
   });
   EXPECT_EQ(Get(L"Vanishes"), RegVariant(ByteArray(2000, 0)));
@@ -234,7 +234,7 @@ TEST_F(RegistryGetValueTest, AValueThatChangesBetweenTheQueriesIsNeverReadBeyond
 
 TEST_F(RegistryGetValueTest, AFailedCloseIsIgnored) {
   registry.SetString(kHkeyLocalMachine, kKey, L"JavaHome", L"C:\\jre");
-  registry.FailCall(MemoryRegistry::kCloseKey, 0, kErrorInvalidHandle);
+  faults.FailCall(MemoryRegistry::kCloseKey, kEveryCall, kErrorInvalidHandle);
   EXPECT_EQ(Get(L"JavaHome"), RegVariant(L"C:\\jre"s));
 }
 
@@ -256,7 +256,8 @@ TEST_F(RegistryGetValueTest, TheRootIsNeverClosed) {
 }
 
 TEST(RegistryCodePageTest, TextRoundTripsInTheSingleByteCodePage) {
-  MemoryRegistry registry(CodePage::kWindows1252);
+  FaultPlan faults;
+  MemoryRegistry registry(faults, CodePage::kWindows1252);
   const std::wstring path = L"SOFTWARE\\Caf\u00E9";
   const std::wstring text = L"C:\\Programme\\J\u00E4va \u20AC \u0153\u017E\u00FF";
   registry.SetString(kHkeyLocalMachine, path, L"Na\u00EFve", text);
@@ -269,7 +270,8 @@ TEST(RegistryCodePageTest, TextRoundTripsInTheSingleByteCodePage) {
 }
 
 TEST(RegistryCodePageTest, TextRoundTripsInTheDoubleByteCodePage) {
-  MemoryRegistry registry(CodePage::kShiftJisSubset);
+  FaultPlan faults;
+  MemoryRegistry registry(faults, CodePage::kShiftJisSubset);
   const std::wstring path = L"SOFTWARE\\\u65E5\u672C\u8A9E";
   const std::wstring text = L"C:\\\u30B8\u30E3\u30D0\\\u3042\uFF76 jre";
   // 名前 is not in the code page: the narrow interface cannot name it.
@@ -286,74 +288,6 @@ TEST(RegistryCodePageTest, TextRoundTripsInTheDoubleByteCodePage) {
   EXPECT_EQ(registry.calls()[registry.calls().size() - 2].bufferSize, 1025U);
   EXPECT_THROW(RegGetValue(registry, kHkeyLocalMachine, path, L"\u540D\u524D"), Error);
   EXPECT_EQ(registry.calls().back().operation, MemoryRegistry::kCloseKey);
-}
-
-// Answers every query with the same status, type and size, as a broken or
-// hostile registry could.
-class FixedAnswer final : public OneKeyRegistry {
- public:
-  FixedAnswer(std::int32_t status, std::uint32_t type, std::uint32_t size)
-      : OneKeyRegistry(9), status_(status), type_(type), size_(size) {}
-
-  std::vector<std::uint32_t> bufferSizes;
-
-  std::int32_t EnumKey(KeyHandle, std::uint32_t, char*, std::uint32_t) override {
-    return kErrorNoMoreItems;
-  }
-  std::int32_t QueryValue(KeyHandle, const std::string&, std::uint32_t*, std::uint32_t* type,
-                          std::uint8_t*, std::uint32_t* size) override {
-    bufferSizes.push_back(*size);
-    *type = type_;
-    *size = size_;
-    return status_;
-  }
-
- private:
-  std::int32_t status_;
-  std::uint32_t type_;
-  std::uint32_t size_;
-};
-
-int ErrorNumberOf(FixedAnswer& registry) {
-  try {
-    RegGetValue(registry, kHkeyLocalMachine, L"Key", L"Value");
-  } catch (const Error& error) {
-    EXPECT_EQ(registry.openHandles, 0);
-    return error.number();
-  }
-  return 0;
-}
-
-TEST(RegistrySizeArithmeticTest, SizesAreSigned32BitAndTheirArithmeticIsChecked) {
-  // 0x80000000 is the smallest signed 32-bit number: size - 1 overflows.
-  FixedAnswer smallestString(kErrorSuccess, kRegSz, 0x80000000U);
-  EXPECT_EQ(ErrorNumberOf(smallestString), kOverflow);
-  FixedAnswer multi(kErrorSuccess, kRegMultiSz, 0x80000001U);
-  EXPECT_EQ(ErrorNumberOf(multi), kOverflow);
-
-  // Other negative sizes are merely too small.
-  FixedAnswer negativeString(kErrorSuccess, kRegSz, 0xFFFFFFF0U);
-  EXPECT_EQ(RegGetValue(negativeString, kHkeyLocalMachine, L"Key", L"Value"), RegVariant(L""s));
-  FixedAnswer negativeBinary(kErrorSuccess, kRegBinary, 0x80000000U);
-  EXPECT_EQ(RegGetValue(negativeBinary, kHkeyLocalMachine, L"Key", L"Value"),
-            RegVariant(ByteArray{}));
-
-  // No buffer can have a negative size.
-  FixedAnswer negativeNeed(kErrorMoreData, kRegBinary, 0x90000000U);
-  EXPECT_EQ(ErrorNumberOf(negativeNeed), kOverflow);
-  EXPECT_EQ(negativeNeed.bufferSizes, std::vector<std::uint32_t>{1024});
-
-  // A size beyond the buffer of a successful query counts as the buffer.
-  FixedAnswer tooLarge(kErrorSuccess, kRegBinary, 5000);
-  EXPECT_EQ(RegGetValue(tooLarge, kHkeyLocalMachine, L"Key", L"Value"),
-            RegVariant(ByteArray(1024)));
-}
-
-TEST(RegistrySizeArithmeticTest, ARetryThatStillFindsTooLittleRoomIsNotRepeated) {
-  FixedAnswer alwaysMore(kErrorMoreData, kRegSz, 1500);
-  EXPECT_EQ(RegGetValue(alwaysMore, kHkeyLocalMachine, L"Key", L"Value"),
-            RegVariant(std::wstring(1499, L'\0')));
-  EXPECT_EQ(alwaysMore.bufferSizes, (std::vector<std::uint32_t>{1024, 1500}));
 }
 
 }  // namespace

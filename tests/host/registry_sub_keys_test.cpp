@@ -31,7 +31,8 @@ int ErrorNumberOf(const std::function<void()>& action) {
 
 class RegistrySubKeysTest : public ::testing::Test {
  protected:
-  MemoryRegistry registry;
+  FaultPlan faults;
+  MemoryRegistry registry{faults};
 
   // A handle the caller holds open, as a helper's root.
   KeyHandle OpenedByCaller(const std::wstring& path) {
@@ -73,7 +74,7 @@ TEST_F(RegistrySubKeysTest, KeyExistsOpensForReadingAndClosesAgain) {
 
 TEST_F(RegistrySubKeysTest, KeyExistsIsFalseWhateverTheOpenFailsWith) {
   registry.CreateKey(kHkeyLocalMachine, kJre);
-  registry.FailCall(MemoryRegistry::kOpenKey, 1, 1010);
+  faults.FailCall(MemoryRegistry::kOpenKey, 1, 1010);
   EXPECT_FALSE(RegKeyExists(registry, kHkeyLocalMachine, kJre));
   EXPECT_TRUE(RegKeyExists(registry, kHkeyLocalMachine, kJre));
 }
@@ -152,13 +153,14 @@ TEST_F(RegistrySubKeysTest, TheFirstFailureEndsTheListWhateverItsCode) {
   EXPECT_EQ(Names(RegEnumSubKeys(registry, kHkeyLocalMachine, L"Long")),
             (std::vector<std::wstring>{std::wstring(259, L'y'), L"z"}));
 
-  registry.FailCall(MemoryRegistry::kEnumKey, 0, kErrorAccessDenied);
+  faults.FailCall(MemoryRegistry::kEnumKey, kEveryCall, kErrorAccessDenied);
   EXPECT_TRUE(RegEnumSubKeys(registry, kHkeyLocalMachine, L"Long").empty());
   EXPECT_EQ(registry.OpenHandleCount(), 0U);
 }
 
 TEST_F(RegistrySubKeysTest, NamesTravelInTheCodePage) {
-  MemoryRegistry japanese(CodePage::kShiftJisSubset);
+  FaultPlan japaneseFaults;
+  MemoryRegistry japanese(japaneseFaults, CodePage::kShiftJisSubset);
   const std::wstring path = L"SOFTWARE\\\u65E5\u672C";
   japanese.CreateKey(kHkeyLocalMachine, path + L"\\\u30B8\u30E3\u30D0");
   japanese.CreateKey(kHkeyLocalMachine, path + L"\\1.5");
@@ -182,10 +184,6 @@ class ListedSubKeys final : public OneKeyRegistry {
     }
     names_[index].copy(name, names_[index].size());
     return kErrorSuccess;
-  }
-  std::int32_t QueryValue(KeyHandle, const std::string&, std::uint32_t*, std::uint32_t*,
-                          std::uint8_t*, std::uint32_t*) override {
-    return kErrorFileNotFound;
   }
 
  private:

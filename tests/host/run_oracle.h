@@ -16,12 +16,13 @@ namespace tq::whole_run {
 
 struct Prediction {
   Outcome outcome;
-  // The platform calls the run makes, each seam counted.
-  CallCounts calls{};
+  // The platform calls the run makes, each operation counted.
+  CallCounts calls;
   // Registry handles left open: only a close made to fail leaves one.
   std::size_t openHandles = 0;
 };
 
+// The fault, if any, fails one numbered call.
 Prediction Predict(const Machine& machine, const std::optional<Fault>& fault);
 
 // Where the observed run differs from the prediction, one line each.

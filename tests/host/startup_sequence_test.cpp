@@ -18,12 +18,13 @@ namespace {
 class StartupSequenceTest : public ::testing::Test {
  protected:
   Journal journal;
-  MemoryProcessServices process{journal, L"C:\\Tovane", L"C:\\"};
+  FaultPlan faults;
+  MemoryProcessServices process{journal, faults, L"C:\\Tovane", L"C:\\"};
   MemoryUserInterface ui{journal};
-  MemoryRegistry registry;
-  MemoryFileSystem files{journal};
-  MemoryFileSystemFactory factory{files, journal};
-  MemoryNumberConversion numbers;
+  MemoryRegistry registry{faults};
+  MemoryFileSystem files{journal, faults};
+  MemoryFileSystemFactory factory{files, journal, faults};
+  MemoryNumberConversion numbers{faults};
   ModMain modMain{registry, factory.Bind(), numbers, ui};
 
   void SetUp() override {
@@ -47,7 +48,7 @@ TEST_F(StartupSequenceTest, ClosesTheSplashStartsJavaWaitsAndEnds) {
 }
 
 TEST_F(StartupSequenceTest, AnUntrappedErrorIsReportedOnceWithoutTheWait) {
-  process.failures.emplace(L"StartHidden", FileNotFound());
+  faults.FailCall(Operation::kStartHidden, kEveryCall, FileNotFound());
 
   EXPECT_THROW(RunTimerTick(ui, process, modMain), ProcessEnded);
 
@@ -60,7 +61,8 @@ TEST_F(StartupSequenceTest, AnUntrappedErrorIsReportedOnceWithoutTheWait) {
 }
 
 TEST_F(StartupSequenceTest, AFailureToFindTheLauncherFolderIsReportedToo) {
-  process.failures.emplace(L"LauncherFolder", Error(-2147024809, L"The parameter is incorrect."));
+  faults.FailCall(Operation::kLauncherFolder, kEveryCall,
+                  Error(-2147024809, L"The parameter is incorrect."));
   EXPECT_THROW(RunTimerTick(ui, process, modMain), ProcessEnded);
   EXPECT_EQ(ui.messages, std::vector<std::wstring>{
                              L"Run-time error '-2147024809':\r\n\r\nThe parameter is incorrect."});

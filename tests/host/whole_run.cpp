@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <map>
 #include <new>
 #include <utility>
 
@@ -25,8 +24,6 @@ constexpr std::wstring_view kReportOpening = text::kReportOpening;
 constexpr std::wstring_view kNotInstalled = text::kNotInstalled;
 constexpr std::wstring_view kNotAvailable = text::kNotAvailable;
 
-std::size_t Index(Seam seam) { return static_cast<std::size_t>(seam); }
-
 bool StartsWith(std::wstring_view text, std::wstring_view opening) {
   return text.substr(0, opening.size()) == opening;
 }
@@ -37,19 +34,21 @@ std::wstring_view OperationOf(const std::wstring& line) {
   return view.substr(0, view.find(L' '));
 }
 
-// The doubles of one run, wired as win_main wires the real ones.
+// The doubles of one run, wired as win_main wires the real ones, sharing one
+// fault plan.
 struct World {
   explicit World(const Machine& machine)
-      : process(journal, machine.launcherFolder, machine.workingDirectory),
-        registry(machine.codePage) {}
+      : process(journal, faults, machine.launcherFolder, machine.workingDirectory),
+        registry(faults, machine.codePage) {}
 
   Journal journal;
+  FaultPlan faults;
   MemoryProcessServices process;
   MemoryUserInterface ui{journal};
   MemoryRegistry registry;
-  MemoryFileSystem files{journal};
-  MemoryFileSystemFactory factory{files, journal};
-  MemoryNumberConversion numbers;
+  MemoryFileSystem files{journal, faults};
+  MemoryFileSystemFactory factory{files, journal, faults};
+  MemoryNumberConversion numbers{faults};
 };
 
 void Build(World& world, const Machine& machine) {
@@ -80,79 +79,6 @@ void Build(World& world, const Machine& machine) {
   for (const std::wstring& file : machine.readOnlyFiles) {
     world.files.AddFile(file, "read-only", true);
   }
-}
-
-void Inject(World& world, const Fault& fault) {
-  const Error error(fault.code, fault.description);
-  switch (fault.seam) {
-    case Seam::kOpenKey:
-      world.registry.FailCall(MemoryRegistry::kOpenKey, fault.callNumber, fault.code);
-      break;
-    case Seam::kEnumKey:
-      world.registry.FailCall(MemoryRegistry::kEnumKey, fault.callNumber, fault.code);
-      break;
-    case Seam::kQueryValue:
-      world.registry.FailCall(MemoryRegistry::kQueryValue, fault.callNumber, fault.code);
-      break;
-    case Seam::kCloseKey:
-      world.registry.FailCall(MemoryRegistry::kCloseKey, fault.callNumber, fault.code);
-      break;
-    case Seam::kCreateFileSystem:
-      // The object is made once at most: only its first making can fail.
-      if (fault.callNumber == 1) {
-        world.factory.failure = error;
-      }
-      break;
-    case Seam::kFileExists:
-      world.files.FailCall(L"FileExists", fault.callNumber, error);
-      break;
-    case Seam::kCopyFile:
-      world.files.FailCall(L"CopyFile", fault.callNumber, error);
-      break;
-    case Seam::kLauncherFolder:
-      world.process.FailCall(L"LauncherFolder", fault.callNumber, error);
-      break;
-    case Seam::kWorkingDirectory:
-      world.process.FailCall(L"WorkingDirectory", fault.callNumber, error);
-      break;
-    case Seam::kChangeWorkingDirectory:
-      world.process.FailCall(L"ChangeWorkingDirectory", fault.callNumber, error);
-      break;
-    case Seam::kStartHidden:
-      world.process.FailCall(L"StartHidden", fault.callNumber, error);
-      break;
-    case Seam::kToDouble:
-      world.numbers.FailCall(fault.callNumber, error);
-      break;
-  }
-}
-
-CallCounts CountCalls(const World& world) {
-  CallCounts calls{};
-  calls[Index(Seam::kOpenKey)] =
-      static_cast<int>(world.registry.CallCount(MemoryRegistry::kOpenKey));
-  calls[Index(Seam::kEnumKey)] =
-      static_cast<int>(world.registry.CallCount(MemoryRegistry::kEnumKey));
-  calls[Index(Seam::kQueryValue)] =
-      static_cast<int>(world.registry.CallCount(MemoryRegistry::kQueryValue));
-  calls[Index(Seam::kCloseKey)] =
-      static_cast<int>(world.registry.CallCount(MemoryRegistry::kCloseKey));
-  calls[Index(Seam::kCreateFileSystem)] = world.factory.calls;
-  calls[Index(Seam::kToDouble)] = world.numbers.calls;
-  const std::map<std::wstring_view, Seam> journalled = {
-      {L"FileExists", Seam::kFileExists},
-      {L"CopyFile", Seam::kCopyFile},
-      {L"LauncherFolder", Seam::kLauncherFolder},
-      {L"WorkingDirectory", Seam::kWorkingDirectory},
-      {L"ChangeWorkingDirectory", Seam::kChangeWorkingDirectory},
-      {L"StartHidden", Seam::kStartHidden},
-  };
-  for (const std::wstring& line : world.journal.lines) {
-    if (const auto seam = journalled.find(OperationOf(line)); seam != journalled.end()) {
-      ++calls[Index(seam->second)];
-    }
-  }
-  return calls;
 }
 
 // The rules every run keeps, whatever failed in it.
@@ -216,7 +142,7 @@ void CheckEveryRunRules(const World& world, const Machine& machine,
       broken("keys are opened with KEY_READ only");
     }
     if (call.operation == MemoryRegistry::kCloseKey && call.result != kErrorSuccess) {
-      if (fault && fault->seam == Seam::kCloseKey && call.result == fault->code) {
+      if (fault && fault->operation == Operation::kCloseKey && call.result == fault->code) {
         ++failedCloses;
       } else {
         broken("only a handle that is open is closed");
@@ -230,27 +156,11 @@ void CheckEveryRunRules(const World& world, const Machine& machine,
 
 }  // namespace
 
-std::string_view SeamName(Seam seam) {
-  static constexpr std::array<std::string_view, kSeamCount> kNames = {
-      "RegOpenKeyExA",    "RegEnumKeyA",
-      "RegQueryValueExA", "RegCloseKey",
-      "CreateFileSystem", "FileExists",
-      "CopyFile",         "LauncherFolder",
-      "WorkingDirectory", "ChangeWorkingDirectory",
-      "StartHidden",      "ToDouble"};
-  return kNames[Index(seam)];
-}
-
-bool IsRegistrySeam(Seam seam) {
-  return seam == Seam::kOpenKey || seam == Seam::kEnumKey || seam == Seam::kQueryValue ||
-         seam == Seam::kCloseKey;
-}
-
 Observation RunOnce(const Machine& machine, const std::optional<Fault>& fault) {
   World world(machine);
   Build(world, machine);
   if (fault) {
-    Inject(world, *fault);
+    world.faults.Add(*fault);
   }
   ModMain modMain(world.registry, world.factory.Bind(), world.numbers, world.ui);
 
@@ -280,52 +190,12 @@ Observation RunOnce(const Machine& machine, const std::optional<Fault>& fault) {
     outcome.startedIn = world.process.started.front().workingDirectory;
   }
   outcome.finalWorkingDirectory = world.process.CurrentDirectory();
-  seen.calls = CountCalls(world);
+  seen.calls = world.faults.Calls();
   seen.openHandles = world.registry.OpenHandleCount();
   if (endedAsThePlatformEnds) {
     CheckEveryRunRules(world, machine, fault, seen);
   }
   return seen;
-}
-
-std::string Printable(std::wstring_view text) {
-  constexpr std::size_t kLongest = 300;
-  std::string printable;
-  for (std::size_t i = 0; i < text.size() && i < kLongest; ++i) {
-    const auto code = static_cast<std::uint32_t>(std::char_traits<wchar_t>::to_int_type(text[i]));
-    if (code >= 0x20 && code < 0x7F) {
-      printable += static_cast<char>(code);
-    } else {
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      printable += "\\u";
-      for (int shift = 12; shift >= 0; shift -= 4) {
-        printable += kHex[(code >> shift) & 0xF];
-      }
-    }
-  }
-  if (text.size() > kLongest) {
-    printable += "...(" + std::to_string(text.size()) + " characters)";
-  }
-  return printable;
-}
-
-std::string Describe(const Outcome& outcome) {
-  std::string text = "exit " + std::to_string(outcome.exitCode) + "; messages [";
-  for (std::size_t i = 0; i < outcome.messages.size(); ++i) {
-    text += (i == 0 ? "\"" : ", \"") + Printable(outcome.messages[i]) + "\"";
-  }
-  text += "]; JavaHomePath \"" + Printable(outcome.javaHomePath) + "\"; ";
-  text += outcome.startedCommand ? "started \"" + Printable(*outcome.startedCommand) + "\" in \"" +
-                                       Printable(outcome.startedIn) + "\""
-                                 : std::string("nothing started");
-  text += "; working directory at the end \"" + Printable(outcome.finalWorkingDirectory) + "\"";
-  return text;
-}
-
-std::string Describe(const Fault& fault) {
-  return std::string(SeamName(fault.seam)) + " call " + std::to_string(fault.callNumber) +
-         " fails with " + std::to_string(fault.code) +
-         (fault.description.empty() ? "" : " \"" + Printable(fault.description) + "\"");
 }
 
 StoredValue TextValue(std::wstring_view text, CodePage codePage, std::uint32_t type) {

@@ -14,48 +14,9 @@
 #include <vector>
 
 #include "platform/memory/code_pages.h"
+#include "platform/memory/fault_plan.h"
 
 namespace tq::whole_run {
-
-// Every platform operation the sequence may call, one per seam of the doubles.
-enum class Seam {
-  kOpenKey,
-  kEnumKey,
-  kQueryValue,
-  kCloseKey,
-  kCreateFileSystem,
-  kFileExists,
-  kCopyFile,
-  kLauncherFolder,
-  kWorkingDirectory,
-  kChangeWorkingDirectory,
-  kStartHidden,
-  kToDouble,
-};
-inline constexpr std::size_t kSeamCount = 12;
-inline constexpr std::array<Seam, kSeamCount> kAllSeams = {
-    Seam::kOpenKey,          Seam::kEnumKey,
-    Seam::kQueryValue,       Seam::kCloseKey,
-    Seam::kCreateFileSystem, Seam::kFileExists,
-    Seam::kCopyFile,         Seam::kLauncherFolder,
-    Seam::kWorkingDirectory, Seam::kChangeWorkingDirectory,
-    Seam::kStartHidden,      Seam::kToDouble};
-
-std::string_view SeamName(Seam seam);
-bool IsRegistrySeam(Seam seam);
-
-// How often each seam was called in one run.
-using CallCounts = std::array<int, kSeamCount>;
-
-// The callNumber-th call (from 1) of the seam fails. Registry operations
-// fail with `code` as their result; every other seam raises the error
-// (code, description).
-struct Fault {
-  Seam seam;
-  int callNumber;
-  int code;
-  std::wstring description;
-};
 
 // A registry value as stored: its type and its bytes.
 struct StoredValue {
@@ -98,7 +59,8 @@ struct Outcome {
 
 struct Observation {
   Outcome outcome;
-  CallCounts calls{};
+  // The platform calls the run made, as the doubles' fault plan counted them.
+  CallCounts calls;
   // Registry handles still open when the process ended.
   std::size_t openHandles = 0;
   // Rules of every run that this one broke (empty when none).
@@ -106,7 +68,8 @@ struct Observation {
 };
 
 // Runs RunTimerTick once on a fresh set of doubles built from the machine,
-// with the fault injected when there is one.
+// with the fault injected when there is one. The prediction (run_oracle.h)
+// knows only faults of one numbered call, not of every call.
 Observation RunOnce(const Machine& machine, const std::optional<Fault>& fault);
 
 // Text for failure reports: printable ASCII, the rest as \uXXXX, long

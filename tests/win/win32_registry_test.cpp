@@ -8,6 +8,7 @@
 #include "common/error.h"
 #include "platform/win32/windows_api.h"
 #include "registry/m_registry.h"
+#include "tests/forwarding_registry.h"
 
 namespace tq {
 namespace {
@@ -16,9 +17,9 @@ using namespace std::string_literals;
 
 // Counts the provider's calls while passing them on, so the tests see the
 // queries and the handles of the helpers against the real registry.
-class CountingRegistry final : public RegistryProvider {
+class CountingRegistry final : public ForwardingRegistry {
  public:
-  explicit CountingRegistry(RegistryProvider& inner) : inner_(inner) {}
+  using ForwardingRegistry::ForwardingRegistry;
 
   int openHandles = 0;
   std::vector<std::uint32_t> queryBufferSizes;
@@ -26,29 +27,20 @@ class CountingRegistry final : public RegistryProvider {
 
   std::int32_t OpenKey(KeyHandle parent, const std::string& path, std::uint32_t options,
                        std::uint32_t access, KeyHandle* result) override {
-    const std::int32_t status = inner_.OpenKey(parent, path, options, access, result);
+    const std::int32_t status = ForwardingRegistry::OpenKey(parent, path, options, access, result);
     openHandles += status == kErrorSuccess ? 1 : 0;
     return status;
-  }
-  std::int32_t EnumKey(KeyHandle key, std::uint32_t index, char* name,
-                       std::uint32_t nameSize) override {
-    return inner_.EnumKey(key, index, name, nameSize);
   }
   std::int32_t QueryValue(KeyHandle key, const std::string& valueName, std::uint32_t* reserved,
                           std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) override {
     queryBufferSizes.push_back(*size);
-    return inner_.QueryValue(key, valueName, reserved, type, data, size);
+    return ForwardingRegistry::QueryValue(key, valueName, reserved, type, data, size);
   }
   std::int32_t CloseKey(KeyHandle key) override {
     --openHandles;
     closed.push_back(key);
-    return inner_.CloseKey(key);
+    return ForwardingRegistry::CloseKey(key);
   }
-  std::string ToAnsi(const std::wstring& text) override { return inner_.ToAnsi(text); }
-  std::wstring FromAnsi(const std::string& bytes) override { return inner_.FromAnsi(bytes); }
-
- private:
-  RegistryProvider& inner_;
 };
 
 ByteArray Bytes(std::size_t count) {
