@@ -25,10 +25,9 @@ struct ScreenDpi {
 
 ScreenDpi ReadScreenDpi() {
   ScreenDpi dpi;
-  if (HDC screen = GetDC(nullptr); screen != nullptr) {
-    dpi.x = GetDeviceCaps(screen, LOGPIXELSX);
-    dpi.y = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+  if (const UniqueScreenDc screen(GetDC(nullptr)); screen) {
+    dpi.x = GetDeviceCaps(screen.get(), LOGPIXELSX);
+    dpi.y = GetDeviceCaps(screen.get(), LOGPIXELSY);
   }
   return dpi;
 }
@@ -50,19 +49,16 @@ SplashForm::SplashForm(HINSTANCE instance)
   windowClass.hIcon = LoadApplicationIcon(instance_, SM_CXICON, SM_CYICON);
   windowClass.hIconSm = LoadApplicationIcon(instance_, SM_CXSMICON, SM_CYSMICON);
   windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  windowClass.hbrBackground = background_;
+  windowClass.hbrBackground = background_.get();
   windowClass.lpszClassName = kClassName;
   if (RegisterClassExW(&windowClass) == 0) {
-    const DWORD code = GetLastError();
-    DeleteObject(background_);
-    throw ErrorFromWin32(code);
+    throw ErrorFromWin32(GetLastError());
   }
 }
 
 SplashForm::~SplashForm() {
   Close();
   UnregisterClassW(kClassName, instance_);
-  DeleteObject(background_);
 }
 
 void SplashForm::Show(std::function<void()> onTimer1) {
@@ -82,32 +78,31 @@ void SplashForm::Show(std::function<void()> onTimer1) {
   const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
 
-  window_ = CreateWindowExW(0, kClassName, kProductTitle, kStyle, left, top, width, height, nullptr,
-                            nullptr, instance_, this);
-  if (window_ == nullptr) {
+  HWND window = CreateWindowExW(0, kClassName, kProductTitle, kStyle, left, top, width, height,
+                                nullptr, nullptr, instance_, this);
+  if (window == nullptr) {
     throw ErrorFromWin32(GetLastError());
   }
+  window_.reset(window);
   // Timer1 counts from the creation of the window.
-  if (SetTimer(window_, kTimer1, kSplashMilliseconds, nullptr) == 0) {
+  if (SetTimer(window_.get(), kTimer1, kSplashMilliseconds, nullptr) == 0) {
     throw ErrorFromWin32(GetLastError());
   }
-  ShowWindow(window_, SW_SHOWNORMAL);
-  UpdateWindow(window_);
+  ShowWindow(window_.get(), SW_SHOWNORMAL);
+  UpdateWindow(window_.get());
 }
 
 void SplashForm::Close() {
-  if (window_ != nullptr) {
+  if (window_) {
     closingForTick_ = true;
-    DestroyWindow(window_);
+    window_.reset();
   }
 }
 
 LRESULT CALLBACK SplashForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    auto* self = static_cast<SplashForm*>(create->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   auto* self = reinterpret_cast<SplashForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (self == nullptr) {
@@ -115,14 +110,13 @@ LRESULT CALLBACK SplashForm::WindowProc(HWND window, UINT message, WPARAM wParam
   }
   // Nothing may leave a window procedure by an exception.
   try {
-    return self->Handle(message, wParam, lParam);
+    return self->Handle(window, message, wParam, lParam);
   } catch (...) {
     ExitProcess(kExitUntrappedError);
   }
 }
 
-LRESULT SplashForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-  HWND window = window_;
+LRESULT SplashForm::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_TIMER:
       if (wParam == kTimer1 && onTimer1_) {
@@ -144,7 +138,7 @@ LRESULT SplashForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       KillTimer(window, kTimer1);
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-      window_ = nullptr;
+      window_.release();  // The system destroys it.
       // Closed by the user before the first tick: nothing is left to do and
       // the message loop ends. Closed by the tick itself: the loop must not
       // end, or a WM_QUIT left in the queue would make every message box
@@ -162,22 +156,22 @@ LRESULT SplashForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 // the picture does not flash grey when the window is resized or uncovered.
 void SplashForm::EraseAroundImage1(HDC dc) const {
   RECT client{};
-  GetClientRect(window_, &client);
+  GetClientRect(window_.get(), &client);
   const int saved = SaveDC(dc);
   if (!image1_.empty()) {
     ExcludeClipRect(dc, image1Bounds_.left, image1Bounds_.top, image1Bounds_.right,
                     image1Bounds_.bottom);
   }
-  FillRect(dc, &client, background_);
+  FillRect(dc, &client, background_.get());
   RestoreDC(dc, saved);
 }
 
 void SplashForm::Paint() {
   PAINTSTRUCT paint{};
-  HDC dc = BeginPaint(window_, &paint);
+  HDC dc = BeginPaint(window_.get(), &paint);
   if (dc != nullptr) {
     image1_.Draw(dc, image1Bounds_);
-    EndPaint(window_, &paint);
+    EndPaint(window_.get(), &paint);
   }
 }
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/unique_any.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/windows_api.h"
 
