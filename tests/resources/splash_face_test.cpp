@@ -18,17 +18,23 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/unique_any.h"
 
 namespace {
 
 using Microsoft::WRL::ComPtr;
+using tq::UniqueHandle;
+using tq::UniqueHbitmap;
+using tq::UniqueHdc;
+using tq::UniqueHglobal;
+using tq::UniqueHicon;
+using tq::UniqueHmodule;
+using tq::UniqueScreenDc;
 using namespace std::chrono_literals;
 
 constexpr int kPictureWidth = 493;
@@ -37,47 +43,6 @@ constexpr int kImage1WidthTwips = 7440;
 constexpr int kImage1HeightTwips = 6660;
 constexpr int kTwipsPerInch = 1440;
 constexpr COLORREF kGrey = RGB(192, 192, 192);
-
-// --- Small owners -------------------------------------------------------------
-
-struct ModuleFreer {
-  void operator()(HMODULE module) const noexcept { FreeLibrary(module); }
-};
-using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFreer>;
-
-struct GdiDeleter {
-  void operator()(void* object) const noexcept { DeleteObject(static_cast<HGDIOBJ>(object)); }
-};
-using UniqueGdi = std::unique_ptr<void, GdiDeleter>;
-
-struct IconDestroyer {
-  void operator()(HICON icon) const noexcept { DestroyIcon(icon); }
-};
-using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDestroyer>;
-
-class ScreenDc {
- public:
-  ScreenDc() : dc_(GetDC(nullptr)) {}
-  ScreenDc(const ScreenDc&) = delete;
-  ScreenDc& operator=(const ScreenDc&) = delete;
-  ~ScreenDc() { ReleaseDC(nullptr, dc_); }
-  [[nodiscard]] HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
-class MemoryDc {
- public:
-  MemoryDc() : dc_(CreateCompatibleDC(nullptr)) {}
-  MemoryDc(const MemoryDc&) = delete;
-  MemoryDc& operator=(const MemoryDc&) = delete;
-  ~MemoryDc() { DeleteDC(dc_); }
-  [[nodiscard]] HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
 
 // --- Pixels -------------------------------------------------------------------
 
@@ -120,10 +85,10 @@ BITMAPINFO TopDown32(int width, int height) {
 // Draws into a fresh width x height 32-bit bitmap and returns its pixels.
 template <typename DrawFunction>
 Pixels DrawOffscreen(int width, int height, std::uint32_t fill, DrawFunction draw) {
-  MemoryDc dc;
+  const UniqueHdc dc(CreateCompatibleDC(nullptr));
   BITMAPINFO info = TopDown32(width, height);
   void* bits = nullptr;
-  UniqueGdi bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const UniqueHbitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap || bits == nullptr) {
     return {};
   }
@@ -142,7 +107,7 @@ Pixels DrawOffscreen(int width, int height, std::uint32_t fill, DrawFunction dra
 
 // What the screen shows in a rectangle of screen coordinates.
 Pixels CaptureScreen(const RECT& area) {
-  const ScreenDc screen;
+  const UniqueScreenDc screen(GetDC(nullptr));
   return DrawOffscreen(area.right - area.left, area.bottom - area.top, 0, [&](HDC dc) {
     BitBlt(dc, 0, 0, area.right - area.left, area.bottom - area.top, screen.get(), area.left,
            area.top, SRCCOPY);
@@ -165,9 +130,9 @@ std::wstring LauncherPath() {
   return path;
 }
 
-UniqueModule LoadAsData(const std::wstring& path) {
-  return UniqueModule(LoadLibraryExW(path.c_str(), nullptr,
-                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+UniqueHmodule LoadAsData(const std::wstring& path) {
+  return UniqueHmodule(LoadLibraryExW(path.c_str(), nullptr,
+                                      LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
 }
 
 std::vector<std::uint8_t> ResourceBytes(HMODULE module, const wchar_t* name, const wchar_t* type) {
@@ -189,17 +154,17 @@ ComPtr<IPicture> DecodeSplashPicture(HMODULE module) {
   if (gif.empty()) {
     return nullptr;
   }
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, gif.size());
-  if (memory == nullptr) {
+  UniqueHglobal memory(GlobalAlloc(GMEM_MOVEABLE, gif.size()));
+  if (!memory) {
     return nullptr;
   }
-  std::memcpy(GlobalLock(memory), gif.data(), gif.size());
-  GlobalUnlock(memory);
+  std::memcpy(GlobalLock(memory.get()), gif.data(), gif.size());
+  GlobalUnlock(memory.get());
   ComPtr<IStream> stream;
-  if (FAILED(CreateStreamOnHGlobal(memory, TRUE, stream.GetAddressOf()))) {
-    GlobalFree(memory);
+  if (FAILED(CreateStreamOnHGlobal(memory.get(), TRUE, stream.GetAddressOf()))) {
     return nullptr;
   }
+  memory.release();  // The stream frees it now.
   ComPtr<IPicture> picture;
   if (FAILED(OleLoadPicture(stream.Get(), static_cast<LONG>(gif.size()), FALSE, IID_IPicture,
                             reinterpret_cast<void**>(picture.GetAddressOf())))) {
@@ -259,8 +224,8 @@ Pixels IconColourPixels(HICON icon) {
   if (!GetIconInfo(icon, &info)) {
     return {};
   }
-  const UniqueGdi colour(info.hbmColor);
-  const UniqueGdi mask(info.hbmMask);
+  const UniqueHbitmap colour(info.hbmColor);
+  const UniqueHbitmap mask(info.hbmMask);
   BITMAP bitmap{};
   if (!colour || GetObjectW(colour.get(), sizeof bitmap, &bitmap) == 0) {
     return {};
@@ -269,9 +234,9 @@ Pixels IconColourPixels(HICON icon) {
       bitmap.bmWidth, bitmap.bmHeight,
       std::vector<std::uint32_t>(static_cast<std::size_t>(bitmap.bmWidth) * bitmap.bmHeight)};
   BITMAPINFO format = TopDown32(bitmap.bmWidth, bitmap.bmHeight);
-  const ScreenDc screen;
-  GetDIBits(screen.get(), static_cast<HBITMAP>(colour.get()), 0, bitmap.bmHeight,
-            pixels.values.data(), &format, DIB_RGB_COLORS);
+  const UniqueScreenDc screen(GetDC(nullptr));
+  GetDIBits(screen.get(), colour.get(), 0, bitmap.bmHeight, pixels.values.data(), &format,
+            DIB_RGB_COLORS);
   for (auto& value : pixels.values) {
     value &= 0xFFFFFF;
   }
@@ -299,12 +264,12 @@ double OpaqueMatch(const IconImage& image, const Pixels& shown, int left, int to
 }
 
 int ScreenDpiX() {
-  const ScreenDc screen;
+  const UniqueScreenDc screen(GetDC(nullptr));
   return GetDeviceCaps(screen.get(), LOGPIXELSX);
 }
 
 int ScreenDpiY() {
-  const ScreenDc screen;
+  const UniqueScreenDc screen(GetDC(nullptr));
   return GetDeviceCaps(screen.get(), LOGPIXELSY);
 }
 
@@ -341,7 +306,7 @@ class RunningLauncher {
     if (CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                        folder.c_str(), &startup, &created)) {
       process_.reset(created.hProcess);
-      CloseHandle(created.hThread);
+      const UniqueHandle thread(created.hThread);
       pid_ = created.dwProcessId;
     }
   }
@@ -379,7 +344,7 @@ class RunningLauncher {
   }
 
  private:
-  tq::UniqueHandle process_;
+  UniqueHandle process_;
   DWORD pid_ = 0;
 };
 
@@ -431,7 +396,7 @@ class SplashFace : public ::testing::Test {
   }
 
   std::wstring path_;
-  UniqueModule module_;
+  UniqueHmodule module_;
 };
 
 // --- The icon, as the system's icon loaders see the executable -------------------
@@ -440,7 +405,7 @@ TEST_F(SplashFace, IconGroupOneLoadsTheTrueColourImageForEachSmallSize) {
   for (const auto& [size, id] :
        {std::pair{16, 30020}, std::pair{32, 30019}, std::pair{48, 30018}}) {
     SCOPED_TRACE(size);
-    const UniqueIcon icon(static_cast<HICON>(
+    const UniqueHicon icon(static_cast<HICON>(
         LoadImageW(module_.get(), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
     ASSERT_TRUE(icon);
     const Pixels loaded = IconColourPixels(icon.get());
@@ -457,8 +422,8 @@ TEST_F(SplashFace, ShellFindsOneIconWithLargeAndSmallImages) {
   HICON large = nullptr;
   HICON small = nullptr;
   ExtractIconExW(path_.c_str(), 0, &large, &small, 1);
-  const UniqueIcon largeOwner(large);
-  const UniqueIcon smallOwner(small);
+  const UniqueHicon largeOwner(large);
+  const UniqueHicon smallOwner(small);
   ASSERT_TRUE(large);
   ASSERT_TRUE(small);
   EXPECT_EQ(IconColourPixels(large).width, GetSystemMetrics(SM_CXICON));
