@@ -40,4 +40,6 @@ Error ErrorFromWin32(DWORD code) {
   }
 }
 
+void ThrowLastError() { throw ErrorFromWin32(GetLastError()); }
+
 }  // namespace tq
