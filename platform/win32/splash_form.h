@@ -35,18 +35,29 @@ class SplashForm {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // Hands each message to its handler below.
   LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  void EraseAroundImage1(HDC dc) const;
-  void Paint();
+  LRESULT OnTimer(WPARAM timer);
+  LRESULT OnEraseBackground(HDC dc) const;
+  LRESULT OnPaint();
+  LRESULT OnPrintClient(HDC dc) const;
+  LRESULT OnDestroy(HWND window);
+
+  // The steps of Show.
+  void CreateFrmSplash(const RECT& frame);
+  void StartTimer1();
 
   HINSTANCE instance_;
   UniqueHbrush background_;
+  // frmSplash: the splash window itself.
   UniqueHwnd window_;
   // Declared before image1_, so that COM outlives the picture.
   UniqueCoUninitializeCall apartment_ = CoInitializeApartment();
+  // Image1: the picture, drawn into image1Bounds_ of the client area.
   SplashPicture image1_;
   RECT image1Bounds_{};
   bool closingForTick_ = false;
+  // What Timer1's first tick runs: the start-up sequence (Timer1_Timer).
   std::function<void()> onTimer1_;
 };
 
