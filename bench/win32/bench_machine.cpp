@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "launcher/java_command.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/unique_any.h"
 #include "runtime/support_files.h"
 #include "tests/launcher_expectations.h"
 

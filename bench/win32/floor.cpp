@@ -6,6 +6,7 @@
 //
 //   floor.exe COMMAND LINE TO START
 
+#include "platform/win32/unique_any.h"
 #include "platform/win32/windows_api.h"
 
 namespace {
@@ -44,11 +45,12 @@ void StartHidden(wchar_t* commandLine) {
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
-  PROCESS_INFORMATION process{};
+  PROCESS_INFORMATION created{};
   if (CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                     &process)) {
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+                     &created)) {
+    // Not waited for: only the handles go.
+    const tq::UniqueHandle process(created.hProcess);
+    const tq::UniqueHandle thread(created.hThread);
   }
 }
 

@@ -8,7 +8,7 @@
 #include "bench/win32/handle_count.h"
 #include "bench/win32/precise_clock.h"
 #include "bench/win32/window_events.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/unique_any.h"
 
 // Needs the Windows types first.
 #include <psapi.h>

@@ -21,12 +21,10 @@ void CALLBACK PostWindowEvent(HWINEVENTHOOK /*hook*/, DWORD event, HWND window, 
 WindowEvents::WindowEvents(DWORD pid)
     : hook_(SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE, nullptr, &PostWindowEvent, pid,
                             0, WINEVENT_OUTOFCONTEXT)) {
-  if (hook_ == nullptr) {
+  if (!hook_) {
     throw std::runtime_error("cannot watch the program's windows");
   }
 }
-
-WindowEvents::~WindowEvents() { UnhookWinEvent(hook_); }
 
 std::vector<WindowEvents::Event> WindowEvents::Wait(HANDLE process, DWORD timeoutMilliseconds) {
   MsgWaitForMultipleObjects(1, &process, FALSE, timeoutMilliseconds, QS_ALLINPUT);

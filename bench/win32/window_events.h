@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench/win32/precise_clock.h"
+#include "platform/win32/unique_any.h"
 #include "platform/win32/windows_api.h"
 
 namespace tq::bench {
@@ -29,16 +30,13 @@ class WindowEvents {
   // Watches the windows of process `pid`. Install it before the process
   // shows anything.
   explicit WindowEvents(DWORD pid);
-  WindowEvents(const WindowEvents&) = delete;
-  WindowEvents& operator=(const WindowEvents&) = delete;
-  ~WindowEvents();
 
   // The events that came, after waiting up to `timeoutMilliseconds` for the
   // first one or for `process` to end.
   std::vector<Event> Wait(HANDLE process, DWORD timeoutMilliseconds);
 
  private:
-  HWINEVENTHOOK hook_;
+  UniqueWinEventHook hook_;
 };
 
 }  // namespace tq::bench

@@ -3,35 +3,18 @@
 #include <utility>
 
 #include "launcher/startup_sequence.h"
+#include "platform/win32/splash_layout.h"
 #include "platform/win32/win32_error.h"
 
 namespace tq {
 namespace {
 
+// frmSplash's window class.
 constexpr wchar_t kClassName[] = L"frmSplash";
+// Timer1: the splash's one timer; its first tick starts the launch.
 constexpr UINT_PTR kTimer1 = 1;
 constexpr COLORREF kLightGrey = RGB(192, 192, 192);
 constexpr int kApplicationIcon = 1;
-
-// The window's client area in twips, as designed.
-constexpr int kClientWidthTwips = 7440;
-constexpr int kClientHeightTwips = 6660;
-constexpr int kTwipsPerInch = 1440;
-
-struct ScreenDpi {
-  int x = 96;
-  int y = 96;
-};
-
-ScreenDpi ReadScreenDpi() {
-  ScreenDpi dpi;
-  if (HDC screen = GetDC(nullptr); screen != nullptr) {
-    dpi.x = GetDeviceCaps(screen, LOGPIXELSX);
-    dpi.y = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-  }
-  return dpi;
-}
 
 HICON LoadApplicationIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
   return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kApplicationIcon), IMAGE_ICON,
@@ -50,64 +33,51 @@ SplashForm::SplashForm(HINSTANCE instance)
   windowClass.hIcon = LoadApplicationIcon(instance_, SM_CXICON, SM_CYICON);
   windowClass.hIconSm = LoadApplicationIcon(instance_, SM_CXSMICON, SM_CYSMICON);
   windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  windowClass.hbrBackground = background_;
+  windowClass.hbrBackground = background_.get();
   windowClass.lpszClassName = kClassName;
-  if (RegisterClassExW(&windowClass) == 0) {
-    const DWORD code = GetLastError();
-    DeleteObject(background_);
-    throw ErrorFromWin32(code);
-  }
+  ThrowLastErrorIf(RegisterClassExW(&windowClass) == 0);
 }
 
 SplashForm::~SplashForm() {
   Close();
   UnregisterClassW(kClassName, instance_);
-  DeleteObject(background_);
 }
 
 void SplashForm::Show(std::function<void()> onTimer1) {
   onTimer1_ = std::move(onTimer1);
-
-  // Image1 covers the client area as created, and keeps that size after.
-  const ScreenDpi dpi = ReadScreenDpi();
-  image1Bounds_ = RECT{0, 0, MulDiv(kClientWidthTwips, dpi.x, kTwipsPerInch),
-                       MulDiv(kClientHeightTwips, dpi.y, kTwipsPerInch)};
+  const SplashLayout layout = LayOutSplash(ReadScreenDpi(), ReadScreenSize());
+  image1Bounds_ = layout.image1;
   image1_ = SplashPicture::Load(instance_, kSplashPictureResource);
+  CreateFrmSplash(layout.frame);
+  StartTimer1();
+  ShowWindow(window_.get(), SW_SHOWNORMAL);
+  UpdateWindow(window_.get());
+}
 
-  RECT frame = image1Bounds_;
-  constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
-  AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+void SplashForm::CreateFrmSplash(const RECT& frame) {
+  HWND window = CreateWindowExW(0, kClassName, kProductTitle, kSplashStyle, frame.left, frame.top,
+                                frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                nullptr, instance_, this);
+  ThrowLastErrorIf(window == nullptr);
+  window_.reset(window);
+}
 
-  window_ = CreateWindowExW(0, kClassName, kProductTitle, kStyle, left, top, width, height, nullptr,
-                            nullptr, instance_, this);
-  if (window_ == nullptr) {
-    throw ErrorFromWin32(GetLastError());
-  }
-  // Timer1 counts from the creation of the window.
-  if (SetTimer(window_, kTimer1, kSplashMilliseconds, nullptr) == 0) {
-    throw ErrorFromWin32(GetLastError());
-  }
-  ShowWindow(window_, SW_SHOWNORMAL);
-  UpdateWindow(window_);
+// Timer1 counts from the creation of the window.
+void SplashForm::StartTimer1() {
+  ThrowLastErrorIf(SetTimer(window_.get(), kTimer1, kSplashMilliseconds, nullptr) == 0);
 }
 
 void SplashForm::Close() {
-  if (window_ != nullptr) {
+  if (window_) {
     closingForTick_ = true;
-    DestroyWindow(window_);
+    window_.reset();
   }
 }
 
 LRESULT CALLBACK SplashForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    auto* self = static_cast<SplashForm*>(create->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   auto* self = reinterpret_cast<SplashForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (self == nullptr) {
@@ -115,70 +85,81 @@ LRESULT CALLBACK SplashForm::WindowProc(HWND window, UINT message, WPARAM wParam
   }
   // Nothing may leave a window procedure by an exception.
   try {
-    return self->Handle(message, wParam, lParam);
+    return self->Handle(window, message, wParam, lParam);
   } catch (...) {
     ExitProcess(kExitUntrappedError);
   }
 }
 
-LRESULT SplashForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-  HWND window = window_;
+LRESULT SplashForm::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_TIMER:
-      if (wParam == kTimer1 && onTimer1_) {
-        // The handler ends the process; it runs once because it closes this
-        // window, and the timer with it, before anything else.
-        const std::function<void()> onTimer1 = std::exchange(onTimer1_, nullptr);
-        onTimer1();
-      }
-      return 0;
+      return OnTimer(wParam);
     case WM_ERASEBKGND:
-      EraseAroundImage1(reinterpret_cast<HDC>(wParam));
-      return 1;
+      return OnEraseBackground(reinterpret_cast<HDC>(wParam));
     case WM_PAINT:
-      Paint();
-      return 0;
+      return OnPaint();
     case WM_PRINTCLIENT:
-      image1_.Draw(reinterpret_cast<HDC>(wParam), image1Bounds_);
-      return 0;
+      return OnPrintClient(reinterpret_cast<HDC>(wParam));
     case WM_DESTROY:
-      KillTimer(window, kTimer1);
-      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-      window_ = nullptr;
-      // Closed by the user before the first tick: nothing is left to do and
-      // the message loop ends. Closed by the tick itself: the loop must not
-      // end, or a WM_QUIT left in the queue would make every message box
-      // that follows return at once.
-      if (!closingForTick_) {
-        PostQuitMessage(0);
-      }
-      return 0;
+      return OnDestroy(window);
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 
+LRESULT SplashForm::OnTimer(WPARAM timer) {
+  if (timer == kTimer1 && onTimer1_) {
+    // The handler ends the process; it runs once because it closes this
+    // window, and the timer with it, before anything else.
+    const std::function<void()> onTimer1 = std::exchange(onTimer1_, nullptr);
+    onTimer1();
+  }
+  return 0;
+}
+
 // Only the part that Image1 leaves uncovered gets the grey background, so
 // the picture does not flash grey when the window is resized or uncovered.
-void SplashForm::EraseAroundImage1(HDC dc) const {
+LRESULT SplashForm::OnEraseBackground(HDC dc) const {
   RECT client{};
-  GetClientRect(window_, &client);
+  GetClientRect(window_.get(), &client);
   const int saved = SaveDC(dc);
   if (!image1_.empty()) {
     ExcludeClipRect(dc, image1Bounds_.left, image1Bounds_.top, image1Bounds_.right,
                     image1Bounds_.bottom);
   }
-  FillRect(dc, &client, background_);
+  FillRect(dc, &client, background_.get());
   RestoreDC(dc, saved);
+  return 1;  // erased
 }
 
-void SplashForm::Paint() {
+LRESULT SplashForm::OnPaint() {
   PAINTSTRUCT paint{};
-  HDC dc = BeginPaint(window_, &paint);
+  HDC dc = BeginPaint(window_.get(), &paint);
   if (dc != nullptr) {
     image1_.Draw(dc, image1Bounds_);
-    EndPaint(window_, &paint);
+    EndPaint(window_.get(), &paint);
   }
+  return 0;
+}
+
+LRESULT SplashForm::OnPrintClient(HDC dc) const {
+  image1_.Draw(dc, image1Bounds_);
+  return 0;
+}
+
+LRESULT SplashForm::OnDestroy(HWND window) {
+  KillTimer(window, kTimer1);
+  SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  window_.release();  // The system destroys it.
+  // Closed by the user before the first tick: nothing is left to do and
+  // the message loop ends. Closed by the tick itself: the loop must not
+  // end, or a WM_QUIT left in the queue would make every message box that
+  // follows return at once.
+  if (!closingForTick_) {
+    PostQuitMessage(0);
+  }
+  return 0;
 }
 
 int RunMessageLoop() {

@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "platform/win32/com_apartment.h"
 #include "platform/win32/splash_picture.h"
+#include "platform/win32/unique_any.h"
 #include "platform/win32/windows_api.h"
 
 namespace tq {
@@ -31,21 +31,33 @@ class SplashForm {
   // end the message loop.
   void Close();
 
-  [[nodiscard]] HWND window() const noexcept { return window_; }
+  [[nodiscard]] HWND window() const noexcept { return window_.get(); }
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
-  void EraseAroundImage1(HDC dc) const;
-  void Paint();
+  // Hands each message to its handler below.
+  LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnTimer(WPARAM timer);
+  LRESULT OnEraseBackground(HDC dc) const;
+  LRESULT OnPaint();
+  LRESULT OnPrintClient(HDC dc) const;
+  LRESULT OnDestroy(HWND window);
+
+  // The steps of Show.
+  void CreateFrmSplash(const RECT& frame);
+  void StartTimer1();
 
   HINSTANCE instance_;
-  HBRUSH background_;
-  HWND window_ = nullptr;
-  ComApartment apartment_;  // declared before image1_, so it outlives the picture
+  UniqueHbrush background_;
+  // frmSplash: the splash window itself.
+  UniqueHwnd window_;
+  // Declared before image1_, so that COM outlives the picture.
+  UniqueCoUninitializeCall apartment_ = CoInitializeApartment();
+  // Image1: the picture, drawn into image1Bounds_ of the client area.
   SplashPicture image1_;
   RECT image1Bounds_{};
   bool closingForTick_ = false;
+  // What Timer1's first tick runs: the start-up sequence (Timer1_Timer).
   std::function<void()> onTimer1_;
 };
 

@@ -3,21 +3,17 @@
 #include <olectl.h>
 
 #include <cstring>
-#include <memory>
 #include <utility>
+
+#include "platform/win32/unique_any.h"
 
 namespace tq {
 namespace {
 
-struct GlobalFreer {
-  void operator()(void* memory) const noexcept { GlobalFree(memory); }
-};
-using UniqueGlobal = std::unique_ptr<void, GlobalFreer>;
-
 // A stream over a movable copy of the resource's bytes: the picture object
 // reads its data through a stream, and a stream made over memory owns it.
 Microsoft::WRL::ComPtr<IStream> StreamOverCopy(const void* bytes, DWORD size) {
-  UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, size));
+  UniqueHglobal memory(GlobalAlloc(GMEM_MOVEABLE, size));
   if (!memory) {
     return nullptr;
   }

@@ -1,8 +1,7 @@
 #include "platform/win32/win32_error.h"
 
-#include <memory>
-
 #include "common/decimal_text.h"
+#include "platform/win32/unique_any.h"
 
 namespace tq {
 
@@ -11,7 +10,7 @@ std::wstring SystemMessage(DWORD code) {
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  const std::unique_ptr<wchar_t, decltype(&LocalFree)> owner(buffer, &LocalFree);
+  const UniqueHlocal owner(buffer);
   std::wstring text = length == 0 ? std::wstring() : std::wstring(buffer, length);
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
     text.pop_back();
@@ -40,5 +39,7 @@ Error ErrorFromWin32(DWORD code) {
       return {static_cast<int>(HRESULT_FROM_WIN32(code)), SystemMessage(code)};
   }
 }
+
+void ThrowLastError() { throw ErrorFromWin32(GetLastError()); }
 
 }  // namespace tq

@@ -10,6 +10,18 @@ namespace tq {
 // HRESULT as number and the system's own message text.
 Error ErrorFromWin32(DWORD code);
 
+// Raises ErrorFromWin32 for the calling thread's last error: for a call that
+// has just failed and left its reason there.
+[[noreturn]] void ThrowLastError();
+
+// ThrowLastError when `failed`, for calls whose result tells whether they
+// failed: ThrowLastErrorIf(!SetCurrentDirectoryW(folder.c_str())).
+inline void ThrowLastErrorIf(bool failed) {
+  if (failed) {
+    ThrowLastError();
+  }
+}
+
 // The system's message text for a Win32 error code, without the line break
 // at its end.
 std::wstring SystemMessage(DWORD code);

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/unique_any.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/windows_api.h"
 
@@ -26,9 +26,7 @@ std::wstring Win32ProcessServices::LauncherFolder() {
   for (;;) {
     const DWORD length =
         GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) {
-      throw ErrorFromWin32(GetLastError());
-    }
+    ThrowLastErrorIf(length == 0);
     if (length < buffer.size()) {
       return FolderOfPath(std::wstring(buffer.data(), length));
     }
@@ -40,9 +38,7 @@ std::wstring Win32ProcessServices::WorkingDirectory() {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
     const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (length == 0) {
-      throw ErrorFromWin32(GetLastError());
-    }
+    ThrowLastErrorIf(length == 0);
     if (length < buffer.size()) {
       return {buffer.data(), length};
     }
@@ -51,9 +47,7 @@ std::wstring Win32ProcessServices::WorkingDirectory() {
 }
 
 void Win32ProcessServices::ChangeWorkingDirectory(const std::wstring& folder) {
-  if (!SetCurrentDirectoryW(folder.c_str())) {
-    throw ErrorFromWin32(GetLastError());
-  }
+  ThrowLastErrorIf(!SetCurrentDirectoryW(folder.c_str()));
 }
 
 void Win32ProcessServices::StartHidden(const std::wstring& commandLine) {
@@ -66,10 +60,8 @@ void Win32ProcessServices::StartHidden(const std::wstring& commandLine) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &info)) {
-    throw ErrorFromWin32(GetLastError());
-  }
+  ThrowLastErrorIf(!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &startup, &info));
   // Not waited for, not ended with the launcher: only the handles go.
   const UniqueHandle process(info.hProcess);
   const UniqueHandle thread(info.hThread);

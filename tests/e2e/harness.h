@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/unique_any.h"
 #include "platform/win32/windows_api.h"
 
 namespace tq::e2e {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "launcher/startup_sequence.h"
+#include "platform/win32/unique_any.h"
 #include "tests/e2e/hostile_support.h"
 #include "tests/e2e/hostile_test.h"
 #include "tests/e2e/java_runtimes.h"
@@ -90,12 +91,10 @@ TEST_F(HostileTest, NamesAtTheirLongest) {
   const std::wstring winnerKey = std::wstring(expected::kJavaRuntimeKey) + L"\\" + winnerName;
   const DWORD number = 7;
   SetValueDirectly(winnerKey, std::wstring(16383, L'v'), REG_DWORD, &number, sizeof number);
-  HKEY probe = nullptr;
+  UniqueHkey probe;
   const std::string ansiKey(winnerKey.begin(), winnerKey.end());
-  const LSTATUS opens = RegOpenKeyExA(HKEY_LOCAL_MACHINE, ansiKey.c_str(), 0, KEY_READ, &probe);
-  if (opens == ERROR_SUCCESS) {
-    RegCloseKey(probe);
-  }
+  const LSTATUS opens = RegOpenKeyExA(HKEY_LOCAL_MACHINE, ansiKey.c_str(), 0,
+                                      KEY_READ | KEY_WOW64_32KEY, probe.put());
   std::cout << "RegOpenKeyExA of the " << ansiKey.size() << "-character key path gives " << opens
             << "\n";
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "tests/e2e/registry_key.h"
+#include "platform/win32/unique_any.h"
 #include "tests/e2e/registry_scope.h"
 #include "tests/e2e/window_watch.h"
 #include "tests/launcher_expectations.h"
@@ -11,10 +11,10 @@
 namespace tq::e2e {
 namespace {
 
-void CreateKey(HKEY parent, const std::wstring& path, RegistryKey& key) {
+void CreateKey(HKEY parent, const std::wstring& path, UniqueHkey& key) {
   const LSTATUS status =
       RegCreateKeyExW(parent, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE | KEY_WOW64_32KEY,
-                      nullptr, key.out(), nullptr);
+                      nullptr, key.put(), nullptr);
   if (status != ERROR_SUCCESS) {
     throw std::runtime_error("registry: cannot create a key (" + std::to_string(status) + ")");
   }
@@ -32,11 +32,11 @@ void SetValue(HKEY key, const std::wstring& name, DWORD type, const void* data, 
 
 void CreateVersionKeys(int count, const std::function<std::wstring(int)>& nameOf,
                        const std::wstring& javaHome) {
-  RegistryKey base;
+  UniqueHkey base;
   CreateKey(HKEY_LOCAL_MACHINE, expected::kJavaRuntimeKey, base);
   const DWORD size = static_cast<DWORD>((javaHome.size() + 1) * sizeof(wchar_t));
   for (int index = 0; index < count; ++index) {
-    RegistryKey version;
+    UniqueHkey version;
     CreateKey(base.get(), nameOf(index), version);
     SetValue(version.get(), L"JavaHome", REG_SZ, javaHome.c_str(), size);
   }
@@ -44,7 +44,7 @@ void CreateVersionKeys(int count, const std::function<std::wstring(int)>& nameOf
 
 void SetValueDirectly(const std::wstring& key, const std::wstring& name, DWORD type,
                       const void* data, DWORD size) {
-  RegistryKey opened;
+  UniqueHkey opened;
   CreateKey(HKEY_LOCAL_MACHINE, key, opened);
   SetValue(opened.get(), name, type, data, size);
 }

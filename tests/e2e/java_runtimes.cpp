@@ -4,10 +4,9 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/unique_any.h"
 #include "tests/e2e/harness.h"
 #include "tests/e2e/number_probe.h"
-#include "tests/e2e/registry_key.h"
 #include "tests/launcher_expectations.h"
 
 namespace tq::e2e {
@@ -125,14 +124,13 @@ bool IsFile(const std::wstring& path) {
 std::vector<std::wstring> FilesMatching(const std::wstring& folder, const std::wstring& pattern) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW found{};
-  const HANDLE search = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) {
+  const UniqueFindHandle search(FindFirstFileW((folder + L"\\" + pattern).c_str(), &found));
+  if (!search) {
     return names;
   }
   do {
     names.emplace_back(found.cFileName);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  } while (FindNextFileW(search.get(), &found));
   return names;
 }
 
@@ -154,9 +152,9 @@ JavaRuntimeFolder::JavaRuntimeFolder(std::wstring home, const std::wstring& stan
 
 std::vector<std::wstring> JavaRuntimeSubkeys() {
   std::vector<std::wstring> names;
-  RegistryKey key;
+  UniqueHkey key;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, expected::kJavaRuntimeKey, 0, KEY_READ | KEY_WOW64_32KEY,
-                    key.out()) != ERROR_SUCCESS) {
+                    key.put()) != ERROR_SUCCESS) {
     return names;
   }
   for (DWORD index = 0;; ++index) {

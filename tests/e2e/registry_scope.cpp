@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "tests/e2e/registry_key.h"
+#include "platform/win32/unique_any.h"
 #include "tests/launcher_expectations.h"
 
 namespace tq::e2e {
@@ -22,9 +22,9 @@ std::wstring LeafOf(const std::wstring& key) { return key.substr(key.find_last_o
 
 LSTATUS DeleteTree(HKEY root, const std::wstring& key, REGSAM view) {
   const std::wstring parent = ParentOf(key);
-  RegistryKey parentKey;
+  UniqueHkey parentKey;
   LSTATUS status =
-      RegOpenKeyExW(root, parent.c_str(), 0, KEY_READ | KEY_WRITE | DELETE | view, parentKey.out());
+      RegOpenKeyExW(root, parent.c_str(), 0, KEY_READ | KEY_WRITE | DELETE | view, parentKey.put());
   if (status != ERROR_SUCCESS) {
     return status;
   }
@@ -47,8 +47,8 @@ void RegistryScope::Restore() {
 }
 
 bool RegistryScope::Exists(HKEY root, const std::wstring& key) const {
-  RegistryKey handle;
-  return RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view_, handle.out()) == ERROR_SUCCESS;
+  UniqueHkey handle;
+  return RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view_, handle.put()) == ERROR_SUCCESS;
 }
 
 void RegistryScope::RemoveTree(HKEY root, const std::wstring& key) {
@@ -72,15 +72,15 @@ void RegistryScope::RememberHowToUndo(HKEY root, const std::wstring& key,
       break;
     }
   }
-  RegistryKey handle;
-  RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, handle.out());
+  UniqueHkey handle;
+  RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, handle.put());
   DWORD type = 0;
   DWORD size = 0;
   if (RegQueryValueExW(handle.get(), name.c_str(), nullptr, &type, nullptr, &size) !=
       ERROR_SUCCESS) {
     undo_.push_back([root, key, name, view] {
-      RegistryKey open;
-      if (RegOpenKeyExW(root, key.c_str(), 0, KEY_SET_VALUE | view, open.out()) == ERROR_SUCCESS) {
+      UniqueHkey open;
+      if (RegOpenKeyExW(root, key.c_str(), 0, KEY_SET_VALUE | view, open.put()) == ERROR_SUCCESS) {
         RegDeleteValueW(open.get(), name.c_str());
       }
     });
@@ -89,8 +89,8 @@ void RegistryScope::RememberHowToUndo(HKEY root, const std::wstring& key,
   std::vector<BYTE> old(size);
   RegQueryValueExW(handle.get(), name.c_str(), nullptr, &type, old.data(), &size);
   undo_.push_back([root, key, name, view, type, old] {
-    RegistryKey open;
-    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_SET_VALUE | view, open.out()) == ERROR_SUCCESS) {
+    UniqueHkey open;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_SET_VALUE | view, open.put()) == ERROR_SUCCESS) {
       RegSetValueExW(open.get(), name.c_str(), 0, type, old.data(), static_cast<DWORD>(old.size()));
     }
   });
@@ -99,9 +99,9 @@ void RegistryScope::RememberHowToUndo(HKEY root, const std::wstring& key,
 void RegistryScope::Set(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
                         const void* data, DWORD size) {
   RememberHowToUndo(root, key, name);
-  RegistryKey handle;
+  UniqueHkey handle;
   LSTATUS status = RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view_, nullptr,
-                                   handle.out(), nullptr);
+                                   handle.put(), nullptr);
   if (status != ERROR_SUCCESS) {
     throw Failure("creating a key", status);
   }

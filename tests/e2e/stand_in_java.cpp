@@ -36,6 +36,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/unique_any.h"
 #include "platform/win32/windows_api.h"
 #include "tests/e2e/stand_in_record.h"
 
@@ -117,22 +118,19 @@ std::wstring WorkingDirectory() {
 }
 
 DWORD ParentProcessId() {
-  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) {
+  const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) {
     return 0;
   }
-  DWORD parent = 0;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more;
-       more = Process32NextW(snapshot, &entry)) {
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+       more = Process32NextW(snapshot.get(), &entry)) {
     if (entry.th32ProcessID == GetCurrentProcessId()) {
-      parent = entry.th32ParentProcessID;
-      break;
+      return entry.th32ParentProcessID;
     }
   }
-  CloseHandle(snapshot);
-  return parent;
+  return 0;
 }
 
 const char* ConsoleWindowState() {
@@ -163,16 +161,16 @@ bool WriteAtomically(const std::wstring& folder, const std::string& text) {
   const std::wstring base = folder + L"\\" + std::to_wstring(GetCurrentProcessId());
   const std::wstring partial = base + kPartialSuffix;
   const std::wstring final = base + kRecordSuffix;
-  const HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  UniqueHandle file(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
     return false;
   }
   DWORD written = 0;
-  const bool complete =
-      WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != FALSE &&
-      written == text.size();
-  CloseHandle(file);
+  const bool complete = WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()),
+                                  &written, nullptr) != FALSE &&
+                        written == text.size();
+  file.reset();  // Closed before the rename.
   return complete &&
          MoveFileExW(partial.c_str(), final.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }

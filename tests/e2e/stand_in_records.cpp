@@ -76,14 +76,13 @@ std::vector<std::wstring> RecordFiles(const std::wstring& folder) {
   std::vector<std::wstring> files;
   WIN32_FIND_DATAW found{};
   const std::wstring pattern = folder + L"\\*" + kRecordSuffix;
-  const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) {
+  const UniqueFindHandle search(FindFirstFileW(pattern.c_str(), &found));
+  if (!search) {
     return files;
   }
   do {
     files.push_back(folder + L"\\" + found.cFileName);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  } while (FindNextFileW(search.get(), &found));
   return files;
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/unique_any.h"
 #include "tests/e2e/harness.h"
 
 namespace tq::e2e {

@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "platform/memory/memory_number_conversion.h"
-#include "tests/launcher_expectations.h"
 #include "tests/host/predicted_machine.h"
+#include "tests/launcher_expectations.h"
 
 namespace tq::whole_run {
 namespace {

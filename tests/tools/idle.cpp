@@ -4,26 +4,25 @@
 //   idle.exe --warm-up   starts what the first GUI program of a new Wine
 //                        session would otherwise wait for (the COM services,
 //                        the desktop window), then ends
-#include <objbase.h>
-#include <windows.h>
-
 #include <cwchar>
+
+#include "platform/win32/unique_any.h"
+#include "platform/win32/windows_api.h"
+
+// After windows_api.h: COM's smart pointer.
+#include <wrl/client.h>
 
 namespace {
 
 void WarmUp(HINSTANCE instance) {
-  if (SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
-    IUnknown* object = nullptr;
+  if (const tq::UniqueCoUninitializeCall com = tq::CoInitializeApartment(); com) {
     // Any out-of-process-capable activation brings the RPC services up.
+    Microsoft::WRL::ComPtr<IUnknown> object;
     CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                     reinterpret_cast<void**>(&object));
-    if (object != nullptr) {
-      object->Release();
-    }
-    CoUninitialize();
+                     reinterpret_cast<void**>(object.GetAddressOf()));
   }
-  HWND window = CreateWindowExW(0, L"STATIC", L"warm-up", WS_POPUP | WS_VISIBLE, 0, 0, 1, 1,
-                                nullptr, nullptr, instance, nullptr);
+  const tq::UniqueHwnd window(CreateWindowExW(0, L"STATIC", L"warm-up", WS_POPUP | WS_VISIBLE, 0, 0,
+                                              1, 1, nullptr, nullptr, instance, nullptr));
   MSG message{};
   for (int i = 0; i < 20; ++i) {
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -31,7 +30,6 @@ void WarmUp(HINSTANCE instance) {
     }
     Sleep(10);
   }
-  DestroyWindow(window);
 }
 
 }  // namespace

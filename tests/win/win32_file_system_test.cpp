@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/memory/memory_user_interface.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/unique_any.h"
 #include "platform/win32/windows_api.h"
 #include "runtime/mod_main.h"
 #include "tests/host/file_system_contract.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "common/error.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/unique_any.h"
 #include "platform/win32/windows_api.h"
 
 namespace tq {

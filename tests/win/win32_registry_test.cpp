@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/error.h"
+#include "platform/win32/unique_any.h"
 #include "platform/win32/windows_api.h"
 #include "registry/m_registry.h"
 #include "tests/forwarding_registry.h"
@@ -59,16 +60,16 @@ class Win32RegistryTest : public ::testing::Test {
     path_ = L"Software\\TovaneQuillonTests\\Registry" + std::to_wstring(GetCurrentProcessId());
     RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &writable_, nullptr),
+                              nullptr, writable_.put(), nullptr),
               ERROR_SUCCESS);
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_READ, &rootKey_),
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_READ, rootKey_.put()),
               ERROR_SUCCESS);
-    root = static_cast<KeyHandle>(reinterpret_cast<std::uintptr_t>(rootKey_));
+    root = static_cast<KeyHandle>(reinterpret_cast<std::uintptr_t>(rootKey_.get()));
   }
 
   void TearDown() override {
-    RegCloseKey(rootKey_);
-    RegCloseKey(writable_);
+    rootKey_.reset();
+    writable_.reset();
     RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\TovaneQuillonTests");
     EXPECT_EQ(registry.openHandles, 0);
@@ -76,34 +77,32 @@ class Win32RegistryTest : public ::testing::Test {
 
   void SetA(const std::string& name, DWORD type, const std::string& data,
             const char* subKey = "Values") {
-    HKEY key = nullptr;
-    ASSERT_EQ(
-        RegCreateKeyExA(writable_, subKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                             static_cast<DWORD>(data.size())),
+    UniqueHkey key;
+    ASSERT_EQ(RegCreateKeyExA(writable_.get(), subKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              key.put(), nullptr),
               ERROR_SUCCESS);
-    RegCloseKey(key);
+    EXPECT_EQ(
+        RegSetValueExA(key.get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                       static_cast<DWORD>(data.size())),
+        ERROR_SUCCESS);
   }
 
   void SetW(const std::wstring& name, DWORD type, const std::wstring& text) {
-    HKEY key = nullptr;
-    ASSERT_EQ(
-        RegCreateKeyExW(writable_, L"Values", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    EXPECT_EQ(
-        RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
-        ERROR_SUCCESS);
-    RegCloseKey(key);
+    UniqueHkey key;
+    ASSERT_EQ(RegCreateKeyExW(writable_.get(), L"Values", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              key.put(), nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(key.get(), name.c_str(), 0, type,
+                             reinterpret_cast<const BYTE*>(text.c_str()),
+                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
   }
 
   void CreateSubKey(const std::wstring& subKey) {
-    HKEY key = nullptr;
-    ASSERT_EQ(
-        RegCreateKeyExW(writable_, subKey.c_str(), 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    RegCloseKey(key);
+    UniqueHkey key;
+    ASSERT_EQ(RegCreateKeyExW(writable_.get(), subKey.c_str(), 0, nullptr, 0, KEY_READ, nullptr,
+                              key.put(), nullptr),
+              ERROR_SUCCESS);
   }
 
   RegVariant Get(const std::wstring& name, std::optional<RegVariant> defaultValue = std::nullopt) {
@@ -122,7 +121,7 @@ class Win32RegistryTest : public ::testing::Test {
 
   [[nodiscard]] bool RootStillUsable() const {
     DWORD subKeys = 0;
-    return RegQueryInfoKeyW(rootKey_, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
+    return RegQueryInfoKeyW(rootKey_.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
                             nullptr, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
   }
 
@@ -132,8 +131,8 @@ class Win32RegistryTest : public ::testing::Test {
 
  private:
   std::wstring path_;
-  HKEY writable_ = nullptr;
-  HKEY rootKey_ = nullptr;
+  UniqueHkey writable_;
+  UniqueHkey rootKey_;
 };
 
 TEST_F(Win32RegistryTest, ReadsEverySupportedTypeAsWrittenThroughTheAnsiCalls) {
