@@ -40,7 +40,11 @@ SplashForm::SplashForm(HINSTANCE instance)
 
 SplashForm::~SplashForm() {
   Close();
-  UnregisterClassW(kClassName, instance_);
+  // Unregistering the class deletes its background brush: it must not be
+  // deleted a second time, when its handle may already name another object.
+  if (UnregisterClassW(kClassName, instance_)) {
+    background_.release();
+  }
 }
 
 void SplashForm::Show(std::function<void()> onTimer1) {
