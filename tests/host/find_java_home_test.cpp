@@ -192,7 +192,7 @@ TEST_F(FindJavaHomeTest, AFailedCopyShowsOnlyItsOwnMessagesAndKeepsTheRuntime) {
   AddRuntimeFolders(L"C:\\j16");  // no support folder
 
   EXPECT_FALSE(Run());
-  EXPECT_EQ(ui.messages, (Messages{L"File not found", L"Error While Copying JAR File"}));
+  EXPECT_EQ(ui.messages, (Messages{L"File not found", text::kCopyFailed}));
   EXPECT_EQ(modMain.JavaHomePath, L"C:\\j16");
 }
 
