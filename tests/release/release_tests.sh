@@ -71,9 +71,9 @@ EOF
     -subj "/CN=Tovane Release Test CA" -config ca.cnf -extensions ca_ext
   printf 'correct horse battery staple\n' >password
   # name, extensions, validity
-  for spec in "signer signer -days 2" "server server -days 2" \
+  for certificate in "signer signer -days 2" "server server -days 2" \
     "expired signer -startdate 20200101000000Z -enddate 20200201000000Z"; do
-    read -r name extensions validity <<<"$spec"
+    read -r name extensions validity <<<"$certificate"
     openssl req -newkey rsa:2048 -nodes -keyout "$name.key" -out "$name.csr" \
       -subj "/CN=Tovane Release Test $name" -config ca.cnf
     # shellcheck disable=SC2086
