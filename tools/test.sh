@@ -76,11 +76,14 @@ fi
 layer host
 if [ "$TQ_RUNS_32BIT" = yes ]; then
   layer win32
+  # The release test builds and signs the 32-bit launcher, whichever build
+  # runs it: the win32 layer did.
+  layer win64 -E '^release$'
 else
   # The shipped executable's own checks need no Wine.
   layer win32 -LE wine
+  layer win64
 fi
-layer win64
 layer fuzz
 
 echo "=== lint: clang-format and clang-tidy"

@@ -41,4 +41,10 @@ const Fault* FaultPlan::CountCall(Operation operation) {
   return nullptr;
 }
 
+void FaultPlan::CountCallAndRaise(Operation operation) {
+  if (const Fault* fault = CountCall(operation)) {
+    throw Error(fault->code, fault->description);
+  }
+}
+
 }  // namespace tq

@@ -84,6 +84,9 @@ class FaultPlan {
   // What a double does as a call begins: counts it, and gives the fault
   // planned for it (the first added that matches), or nullptr.
   const Fault* CountCall(Operation operation);
+  // The same for an operation that fails by raising: raises the planned
+  // fault's error.
+  void CountCallAndRaise(Operation operation);
 
   [[nodiscard]] std::size_t Calls(Operation operation) const { return calls_[operation]; }
   [[nodiscard]] const CallCounts& Calls() const noexcept { return calls_; }

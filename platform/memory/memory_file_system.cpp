@@ -59,9 +59,7 @@ std::wstring FileName(const std::wstring& tidyPath) {
 
 void MemoryFileSystem::Enter(Operation operation, const std::wstring& argument) {
   journal_.Add(operation, argument);
-  if (const Fault* fault = faults_.CountCall(operation)) {
-    throw Error(fault->code, fault->description);
-  }
+  faults_.CountCallAndRaise(operation);
 }
 
 bool MemoryFileSystem::FileExists(const std::wstring& path) {
@@ -170,9 +168,7 @@ FileSystemFactory MemoryFileSystemFactory::Bind() {
   return [this]() -> std::unique_ptr<FileSystem> {
     journal_.Add(Operation::kCreateFileSystem);
     ++calls;
-    if (const Fault* fault = faults_.CountCall(Operation::kCreateFileSystem)) {
-      throw Error(fault->code, fault->description);
-    }
+    faults_.CountCallAndRaise(Operation::kCreateFileSystem);
     return std::make_unique<MemoryFileSystemView>(files_);
   };
 }

@@ -14,9 +14,7 @@ bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 double MemoryNumberConversion::ToDouble(const std::wstring& text) {
   ++calls;
   if (faults_ != nullptr) {
-    if (const Fault* fault = faults_->CountCall(Operation::kToDouble)) {
-      throw Error(fault->code, fault->description);
-    }
+    faults_->CountCallAndRaise(Operation::kToDouble);
   }
   std::size_t at = 0;
   const std::size_t end = text.find_last_not_of(L' ') + 1;

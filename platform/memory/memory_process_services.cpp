@@ -17,9 +17,7 @@ MemoryProcessServices::MemoryProcessServices(Journal& journal, FaultPlan& faults
 
 void MemoryProcessServices::Enter(Operation operation, const std::wstring& argument) {
   journal_.Add(operation, argument);
-  if (const Fault* fault = faults_.CountCall(operation)) {
-    throw Error(fault->code, fault->description);
-  }
+  faults_.CountCallAndRaise(operation);
 }
 
 std::wstring MemoryProcessServices::LauncherFolder() {

@@ -83,25 +83,6 @@ TEST_F(DiscoveryTest, TheFirstRuntimeOfAtLeastOnePointFiveGetsTheMissingSupportF
             << " ms after the launcher; the launcher ended " << javaToEnd << " ms after Java\n";
 }
 
-TEST_F(DiscoveryTest, ARuntimeRegisteredOnlyForSixtyFourBitProgramsIsNeverChosen) {
-  // Only a 32-bit runtime can load the 32-bit serial-port DLL: the launcher
-  // reads the 32-bit registry view, whether it is built for 32 or 64 bits.
-  RegistryScope wide(KEY_WOW64_64KEY);
-  wide.RemoveTree(HKEY_LOCAL_MACHINE, expected::kJavaRuntimeKey);
-  const JavaRuntimeFolder wideRuntime(scratch.path() + L"\\Java\\jre-x64", programs.standInJava,
-                                      SupportFiles::kPresent);
-  RegisterJavaRuntime(wide, L"1.6.0_45", wideRuntime.home());
-  AddRuntime(L"1.4.2_19");
-  ASSERT_EQ(JavaRuntimeSubkeys(), std::vector<std::wstring>{L"1.4.2_19"})
-      << "the 32-bit view shows the 64-bit view's runtime: this machine has only one view";
-  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
-  layout.PlaceJava(programs.standInJava);
-  WatchedProcess launcher = StartLauncher(layout, records.Environment());
-
-  ASSERT_NO_FATAL_FAILURE(AnswerMessageBoxes(launcher, {text::kNotAvailable}));
-  ExpectEndedWithoutLaunchAfterOk(launcher);
-}
-
 TEST_F(DiscoveryTest, AJavaHomeWithBlanksStartsItsOwnJavaAndNotAProgramPlantedOnTheWay) {
   // Declared in this order so that the planted program and the stand-ins
   // are stopped before the folders go.

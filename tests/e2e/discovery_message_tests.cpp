@@ -8,6 +8,7 @@
 
 #include "tests/e2e/discovery_test.h"
 #include "tests/e2e/java_runtimes.h"
+#include "tests/e2e/registry_scope.h"
 #include "tests/e2e/window_watch.h"
 #include "tests/launcher_expectations.h"
 #include "tests/launcher_texts.h"
@@ -17,21 +18,29 @@ namespace {
 
 TEST_F(DiscoveryTest, WithoutTheJavaKeyTheNotInstalledBoxEndsTheLauncherWithoutLaunch) {
   ASSERT_FALSE(registry.Exists(HKEY_LOCAL_MACHINE, expected::kJavaRuntimeKey));
-  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
   // A java the bare command would find, to show that none is started.
-  layout.PlaceJava(programs.standInJava);
+  const LauncherLayout layout = LayOutWithJava();
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
 
   ASSERT_NO_FATAL_FAILURE(AnswerMessageBoxes(launcher, {text::kNotInstalled}));
   ExpectEndedWithoutLaunchAfterOk(launcher);
 }
 
-TEST_F(DiscoveryTest, OnlyRuntimesBelowOnePointFiveGiveTheNotAvailableBoxAndNoLaunch) {
+TEST_F(DiscoveryTest,
+       OnlyRuntimesBelowOnePointFiveForThirtyTwoBitProgramsGiveNotAvailableNoLaunch) {
   AddRuntime(L"1.4");
   AddRuntime(L"1.4.2_19");
-  ASSERT_EQ(JavaRuntimeSubkeys(), (std::vector<std::wstring>{L"1.4", L"1.4.2_19"}));
-  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
-  layout.PlaceJava(programs.standInJava);
+  // A newer runtime registered for 64-bit programs only does not count: only
+  // a 32-bit runtime can load the 32-bit serial-port DLL, so the launcher
+  // reads the 32-bit registry view, whether it is built for 32 or 64 bits.
+  RegistryScope wide(KEY_WOW64_64KEY);
+  wide.RemoveTree(HKEY_LOCAL_MACHINE, expected::kJavaRuntimeKey);
+  const JavaRuntimeFolder wideRuntime(scratch.path() + L"\\Java\\jre-x64", programs.standInJava,
+                                      SupportFiles::kPresent);
+  RegisterJavaRuntime(wide, L"1.6.0_45", wideRuntime.home());
+  ASSERT_EQ(JavaRuntimeSubkeys(), (std::vector<std::wstring>{L"1.4", L"1.4.2_19"}))
+      << "the 32-bit view shows the 64-bit view's runtime: this machine has only one view";
+  const LauncherLayout layout = LayOutWithJava();
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
 
   ASSERT_NO_FATAL_FAILURE(AnswerMessageBoxes(launcher, {text::kNotAvailable}));
@@ -45,8 +54,7 @@ TEST_F(DiscoveryTest, AVersionKeyBeginningWithALetterEndsTheSearchAndJavaIsStart
   AddRuntime(L"1.4.2_19");
   AddRuntime(L"jre1.6.0_45");
   ASSERT_EQ(JavaRuntimeSubkeys(), (std::vector<std::wstring>{L"1.4.2_19", L"jre1.6.0_45"}));
-  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
-  layout.PlaceJava(programs.standInJava);
+  const LauncherLayout layout = LayOutWithJava();
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
 
   ASSERT_NO_FATAL_FAILURE(AnswerMessageBoxes(launcher, {L"Type mismatch", text::kSearchFailed}));
@@ -60,8 +68,7 @@ TEST_F(DiscoveryTest, TheChosenRuntimeWithoutJavaHomeIsAnUnsupportedValueAndJava
   registry.SetString(HKEY_LOCAL_MACHINE, std::wstring(expected::kJavaRuntimeKey) + L"\\1.6.0_45",
                      L"RuntimeLib", L"C:\\gone\\jre6\\bin\\client\\jvm.dll");
   ASSERT_EQ(JavaRuntimeSubkeys(), (std::vector<std::wstring>{L"1.4.2_19", L"1.6.0_45"}));
-  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
-  layout.PlaceJava(programs.standInJava);
+  const LauncherLayout layout = LayOutWithJava();
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
 
   ASSERT_NO_FATAL_FAILURE(
@@ -74,8 +81,7 @@ TEST_F(DiscoveryTest, ACopyFailureShowsItsTwoBoxesAndTheChosenRuntimeIsStartedAl
   const SupportFolder support(SupportFolder::State::kAbsent);
   const JavaRuntimeFolder runtime = AddRuntime(L"1.6.0_45", SupportFiles::kMissing);
   const FolderSnapshot before = SnapshotOf(runtime.home());
-  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
-  layout.PlaceJava(programs.standInJava);
+  const LauncherLayout layout = LayOutWithJava();
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
 
   // "File not found" is the description of error 53; the search's own

@@ -45,8 +45,7 @@ TEST_F(HostileJapaneseTest, ADoubleByteNameTooLongForTheBufferEndsTheList) {
   // the passing runtime after it is never seen.
   RegisterJavaRuntime(registry, L"1.0" + std::wstring(200, L'\u65e5'), L"C:\\nowhere");
   AddRuntime(L"1.6.0", SupportFiles::kPresent, L"jre16");
-  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
-  layout.PlaceJava(programs.standInJava);
+  const LauncherLayout layout = LayOutWithJava();
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
   EXPECT_EQ(RunToEnd(launcher, kExitNoJavaRuntime), Texts{text::kNotAvailable});
   ExpectNothingStartedBy(launcher);

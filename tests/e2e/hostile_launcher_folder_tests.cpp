@@ -26,8 +26,7 @@ TEST_F(HostileTest, LauncherFolderWithShellCharacters) {
   // Nothing expands %PATH%, and ^ & ; ' pass as they are: the command line
   // does not go through a shell, and the class path stays one argument.
   RegisterJavaRuntime(registry, L"1.6", L"");
-  const LauncherLayout layout(scratch.path(), L"To %PATH% ^& ; it's", programs.launcher);
-  layout.PlaceJava(programs.standInJava);
+  const LauncherLayout layout = LayOutWithJava(L"To %PATH% ^& ; it's");
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
   ExpectOneJavaThenTheEnd(launcher, layout, L"java");
 }

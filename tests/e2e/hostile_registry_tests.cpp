@@ -64,8 +64,7 @@ TEST_F(HostileTest, AMegabyteJavaHomeFailsTheCopyThenTheStartAndIsReported) {
   const SupportFolder support(SupportFolder::State::kProvided);
   const std::wstring home = L"C:\\" + std::wstring(1024 * 1024, L'x');
   RegisterJavaRuntime(registry, L"1.6.0", home);
-  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
-  layout.PlaceJava(programs.standInJava);
+  const LauncherLayout layout = LayOutWithJava();
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
 
   const Texts boxes = RunToEnd(launcher, kExitUntrappedError);
@@ -98,8 +97,7 @@ TEST_F(HostileTest, NamesAtTheirLongest) {
   std::cout << "RegOpenKeyExA of the " << ansiKey.size() << "-character key path gives " << opens
             << "\n";
 
-  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
-  layout.PlaceJava(programs.standInJava);
+  const LauncherLayout layout = LayOutWithJava();
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
   ExpectOneJavaThenTheEnd(launcher, layout,
                           opens == ERROR_SUCCESS ? home + L"\\bin\\java.exe" : L"java");

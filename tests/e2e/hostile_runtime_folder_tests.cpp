@@ -88,8 +88,7 @@ TEST_F(HostileTest, TheRuntimeRemovedWhileACopyFailureWaitsMakesTheStartFail) {
   // Meanwhile the runtime goes; the start of its java.exe then fails.
   const SupportFolder absent(SupportFolder::State::kAbsent);
   const std::wstring home = AddRuntime(L"1.6.0", SupportFiles::kMissing, L"jre16").home();
-  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
-  layout.PlaceJava(programs.standInJava);
+  const LauncherLayout layout = LayOutWithJava();
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
 
   bool removed = false;

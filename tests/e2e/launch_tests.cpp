@@ -28,8 +28,7 @@ class LaunchTest : public LauncherTest {
 };
 
 TEST_F(LaunchTest, SplashThenJavaHiddenInTheLauncherFolderThenTheLauncherEndsAndJavaRunsOn) {
-  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
-  layout.PlaceJava(programs.standInJava);
+  const LauncherLayout layout = LayOutWithJava();
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
 
   HWND splash = WaitForVisibleWindow(launcher.pid(), kSplashClass, 5000);
@@ -80,9 +79,8 @@ TEST_F(LaunchTest, SplashThenJavaHiddenInTheLauncherFolderThenTheLauncherEndsAnd
 TEST_F(LaunchTest, FolderWithBlanksAndLettersBeyondAsciiStartedFromAnotherWorkingDirectory) {
   // Two blanks in a row, Latin, Cyrillic and CJK letters: the class path
   // must still be one argument, the letters must survive every step.
-  const LauncherLayout layout(
-      scratch.path(), L"Tovane  Quillon \u00dcber \u0436\u0443\u043a \u6771", programs.launcher);
-  layout.PlaceJava(programs.standInJava);
+  const LauncherLayout layout =
+      LayOutWithJava(L"Tovane  Quillon \u00dcber \u0436\u0443\u043a \u6771");
   WatchedProcess launcher = StartLauncher(layout, records.Environment(), scratch.path());
 
   const std::vector<StandInRecord> started = records.WaitFor(1, kRecordTimeout);
@@ -95,8 +93,7 @@ TEST_F(LaunchTest, FolderWithBlanksAndLettersBeyondAsciiStartedFromAnotherWorkin
 }
 
 TEST_F(LaunchTest, TwoLaunchersStartedAtOnceEachStartTheirOwnJava) {
-  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
-  layout.PlaceJava(programs.standInJava);
+  const LauncherLayout layout = LayOutWithJava();
   WatchedProcess first = StartLauncher(layout, records.Environment());
   WatchedProcess second = StartLauncher(layout, records.Environment());
 

@@ -45,6 +45,14 @@ class LauncherTest : public ::testing::Test {
     EXPECT_EQ(java.consoleWindow, kConsoleHidden);
   }
 
+  // A launcher in a folder of the scratch folder, with the stand-in beside it
+  // as the java that a bare "java" finds first.
+  [[nodiscard]] LauncherLayout LayOutWithJava(const std::wstring& folderName = L"Tovane") const {
+    LauncherLayout layout(scratch.path(), folderName, programs.launcher);
+    layout.PlaceJava(programs.standInJava);
+    return layout;
+  }
+
   // Nothing the launcher could have started: no stand-in recorded, and no
   // process of any kind has the launcher as its parent.
   void ExpectNothingStartedBy(const WatchedProcess& launcher) {

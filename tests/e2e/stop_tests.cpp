@@ -11,8 +11,7 @@ namespace {
 class StopTest : public LauncherTest {};
 
 TEST_F(StopTest, ClosingTheSplashEarlyEndsTheLauncherWithoutMessageAndStartsNothing) {
-  const LauncherLayout layout(scratch.path(), L"Tovane", programs.launcher);
-  layout.PlaceJava(programs.standInJava);
+  const LauncherLayout layout = LayOutWithJava();
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
 
   HWND splash = WaitForVisibleWindow(launcher.pid(), kSplashClass, 1500);
