@@ -2,7 +2,7 @@
 # (TQ_PRODUCT_ONLY) and, the layer alone, for the Windows test program.
 
 file(GLOB TQ_WIN32_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/win32/*.cpp)
-list(FILTER TQ_WIN32_SOURCES EXCLUDE REGEX "/win_main\\.cpp$")
+list(FILTER TQ_WIN32_SOURCES EXCLUDE REGEX "/(win_main|terminate_handler)\\.cpp$")
 add_library(tq_win32 STATIC ${TQ_WIN32_SOURCES})
 target_link_libraries(tq_win32 PUBLIC tq_launcher PRIVATE tq_warnings)
 target_link_libraries(tq_win32 PUBLIC advapi32 user32 gdi32 ole32 oleaut32 uuid)
@@ -21,6 +21,7 @@ set_source_files_properties(${PROJECT_SOURCE_DIR}/resources/TovaneQuillon.rc
   PROPERTIES OBJECT_DEPENDS "${TQ_RESOURCE_FILES}")
 
 add_executable(TovaneQuillon WIN32 ${PROJECT_SOURCE_DIR}/platform/win32/win_main.cpp
+                                   ${PROJECT_SOURCE_DIR}/platform/win32/terminate_handler.cpp
                                    ${PROJECT_SOURCE_DIR}/resources/TovaneQuillon.rc)
 target_link_libraries(TovaneQuillon PRIVATE tq_win32 tq_warnings)
 # Sections that nothing refers to stay out of the program (--gc-sections);
