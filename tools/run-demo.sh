@@ -8,7 +8,9 @@
 #   - the launcher and its application folder Sorvanta in
 #     "C:\Program Files (x86)\Tovane Quillon".
 # Then it prints which runtime was chosen, which support files were copied
-# and what the started program received.
+# and what the started program received. A second run follows with a
+# settings file beside the launcher: a private runtime in its folder, a heap
+# size for Java and a decision log, which it prints.
 #
 # It runs the 32-bit launcher that ships. On a machine that cannot run
 # 32-bit programs (tools/machine.sh), or with TQ_WINDOWS_64BIT_ONLY=1, it
@@ -92,21 +94,27 @@ records=$demo/records
 mkdir -p "$records"
 before=$(cd "$jre" && find . -type f | sort)
 
+# run_launcher TIMEOUT: runs the launcher once; sets status.
+run_launcher() {
+  local started ended
+  started=$(date +%s.%N)
+  TQ_STANDIN_RECORD_DIR="Z:${records//\//\\}" TQ_STANDIN_LINGER_MS=3000 \
+    timeout "$1" wine "C:\\Program Files (x86)\\Tovane Quillon\\TovaneQuillon.exe" >"$demo/launcher.log" 2>&1 </dev/null \
+    && status=0 || status=$?
+  ended=$(date +%s.%N)
+  case $status in
+    0) ;;
+    124) echo "run-demo: the launcher did not end within $1 s; it was stopped" >&2 ;;
+    126 | 127) echo "run-demo: Wine could not start the launcher (status $status): $(tail -n 1 "$demo/launcher.log")" >&2 ;;
+    *) echo "run-demo: the launcher ended with exit code $status (0 is a started Java application)" >&2 ;;
+  esac
+  awk -v s="$started" -v e="$ended" -v c="$status" \
+    'BEGIN { printf "launcher exited with code %s after %.1f s\n", c, e - s }'
+}
+
 step="running the launcher"
 echo "== running TovaneQuillon.exe, $bits-bit (splash for 2 s, then 10 s until it exits)"
-started=$(date +%s.%N)
-TQ_STANDIN_RECORD_DIR="Z:${records//\//\\}" TQ_STANDIN_LINGER_MS=3000 \
-  timeout 90 wine "C:\\Program Files (x86)\\Tovane Quillon\\TovaneQuillon.exe" >"$demo/launcher.log" 2>&1 </dev/null \
-  && status=0 || status=$?
-ended=$(date +%s.%N)
-case $status in
-  0) ;;
-  124) echo "run-demo: the launcher did not end within 90 s; it was stopped" >&2 ;;
-  126 | 127) echo "run-demo: Wine could not start the launcher (status $status): $(tail -n 1 "$demo/launcher.log")" >&2 ;;
-  *) echo "run-demo: the launcher ended with exit code $status (0 is a started Java application)" >&2 ;;
-esac
-awk -v s="$started" -v e="$ended" -v c="$status" \
-  'BEGIN { printf "launcher exited with code %s after %.1f s\n", c, e - s }'
+run_launcher 90
 
 echo
 echo "== registered runtimes (32-bit view)"
@@ -117,6 +125,29 @@ echo "== support files copied into the chosen runtime"
 after=$(cd "$jre" && find . -type f | sort)
 comm -13 <(echo "$before") <(echo "$after") | sed 's/^\.\//  /'
 echo "  (lib/javax.comm.properties was there already and was left alone)"
+echo
+echo "== what the started program received"
+if ls "$records"/* >/dev/null 2>&1; then
+  cat "$records"/*
+else
+  echo "  nothing: no program was started"
+fi
+[ "$status" -eq 0 ] || exit 1
+
+step="running the launcher with a settings file"
+private="$app/jre"
+mkdir -p "$private/bin" "$private/lib/ext"
+cp "$standin" "$private/bin/java.exe"
+printf '%s\r\n' '; Tovane Quillon deployment settings' '[Java]' 'Home=jre' \
+  'Options=-Xmx512m -Dfile.encoding=UTF-8' '[Log]' 'File=TovaneQuillon.log' >"$app/TovaneQuillon.ini"
+rm -f "$records"/*
+echo
+echo "== a second run, with TovaneQuillon.ini beside the launcher:"
+sed 's/^/  /; s/\r$//' "$app/TovaneQuillon.ini"
+run_launcher 90
+echo
+echo "== its decision log, TovaneQuillon.log"
+sed 's/^\xEF\xBB\xBF//; s/\r$//; s/^/  /' "$app/TovaneQuillon.log"
 echo
 echo "== what the started program received"
 if ls "$records"/* >/dev/null 2>&1; then
