@@ -9,4 +9,9 @@ namespace tq {
 // (which a static Windows build would carry for these two lines alone).
 std::wstring DecimalText(long long value);
 
+// A number as a person writes it, with up to six decimals and no trailing
+// zeros ("1.5", "14", "-0.25"), for the decision log; beyond a million
+// millions only which side it lies on.
+std::wstring NumberText(double value);
+
 }  // namespace tq

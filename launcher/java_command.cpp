@@ -3,7 +3,10 @@
 #include <array>
 #include <string_view>
 
+#include "common/decimal_text.h"
 #include "interfaces/process_services.h"
+#include "launcher/launch_choices.h"
+#include "runtime/decision_log.h"
 
 namespace tq {
 namespace {
@@ -30,7 +33,8 @@ bool HasBlankOrTab(const std::wstring& text) {
 
 }  // namespace
 
-std::wstring BuildJavaCommand(const std::wstring& javaHome, const std::wstring& launcherFolder) {
+std::wstring BuildJavaCommand(const std::wstring& javaHome, const std::wstring& launcherFolder,
+                              const std::wstring& javaOptions) {
   std::wstring command;
   if (javaHome.empty()) {
     command = L"java ";
@@ -40,6 +44,9 @@ std::wstring BuildJavaCommand(const std::wstring& javaHome, const std::wstring& 
     command = L"\"" + javaHome + L"\\bin\\java.exe\" ";
   } else {
     command = javaHome + L"\\bin\\java.exe ";
+  }
+  if (!javaOptions.empty()) {
+    command += javaOptions + L" ";
   }
   command += L"-classpath ";
   for (std::size_t i = 0; i < kClassPathTails.size(); ++i) {
@@ -55,13 +62,21 @@ std::wstring BuildJavaCommand(const std::wstring& javaHome, const std::wstring& 
   return command;
 }
 
-void StartJavaApplication(ProcessServices& process, const std::wstring& javaHomePath) {
+unsigned long StartJavaApplication(ProcessServices& process, const std::wstring& javaHomePath,
+                                   const LaunchChoices& choices, DecisionLog& log) {
   const std::wstring launcherFolder = process.LauncherFolder();
-  const std::wstring command = BuildJavaCommand(javaHomePath, launcherFolder);
+  const std::wstring command = BuildJavaCommand(javaHomePath, launcherFolder, choices.javaOptions);
   const std::wstring saved = process.WorkingDirectory();
   process.ChangeWorkingDirectory(launcherFolder);
-  process.StartHidden(command);
+  log.Write(L"starting Java in " + launcherFolder + L": " + command);
+  if (!choices.javaOutput.empty()) {
+    log.Write(L"Java's standard output and error go to " + choices.javaOutput);
+  }
+  const unsigned long id =
+      process.StartHidden(command, StartOptions{choices.javaOutput, choices.singleInstance});
+  log.Write(L"Java started as process " + DecimalText(static_cast<long long>(id)));
   process.ChangeWorkingDirectory(saved);
+  return id;
 }
 
 }  // namespace tq

@@ -6,9 +6,12 @@
 
 namespace tq {
 
+class DecisionLog;
+class Error;
 class ModMain;
 class ProcessServices;
 class UserInterface;
+struct LaunchChoices;
 
 inline constexpr unsigned kSplashMilliseconds = 2000;
 inline constexpr unsigned kWaitAfterStartMilliseconds = 10000;
@@ -16,12 +19,25 @@ inline constexpr unsigned kWaitAfterStartMilliseconds = 10000;
 // The work of the splash timer's first tick: close the splash, choose the
 // Java runtime, start the application, wait, end the process. Errors that
 // no step handles leave it. Does not return: the process ends inside.
-void Timer1_Timer(UserInterface& ui, ProcessServices& process, ModMain& modMain);
+void Timer1_Timer(UserInterface& ui, ProcessServices& process, ModMain& modMain,
+                  const LaunchChoices& choices, DecisionLog& log);
 
 // The tick as the window's timer delivers it: Timer1_Timer under the
 // top-level report, which shows an untrapped error's number and
 // description and ends the process. Nothing escapes from here.
+void RunTimerTick(UserInterface& ui, ProcessServices& process, ModMain& modMain,
+                  const LaunchChoices& choices, DecisionLog& log);
+
+// The same for a launcher with no settings and no log.
 void RunTimerTick(UserInterface& ui, ProcessServices& process, ModMain& modMain);
+
+// The user closed the splash before its tick: nothing was started. Gives
+// the exit code.
+unsigned SplashClosedByTheUser(DecisionLog& log);
+
+// The top-level report of an error that nothing handled: one message box
+// with its number and description, then the end of the process.
+[[noreturn]] void ReportUntrappedError(UserInterface& ui, DecisionLog& log, const Error& error);
 
 // The text of the top-level report of an untrapped error.
 std::wstring RuntimeErrorText(int number, const std::wstring& description);

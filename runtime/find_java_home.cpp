@@ -2,6 +2,7 @@
 #include <string>
 #include <variant>
 
+#include "common/decimal_text.h"
 #include "common/error.h"
 #include "interfaces/exit_codes.h"
 #include "interfaces/number_conversion.h"
@@ -38,16 +39,51 @@ std::wstring RuntimeDirectoryOf(const RegVariant& javaHome) {
   throw UnsupportedValueType();
 }
 
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+std::wstring MissingJavaMessage(const ConfiguredJavaHome& home, const std::wstring& java,
+                                const std::wstring& reason) {
+  return L"The Java runtime that the settings file names has no java.exe.\r\n"
+         L"Settings file: " +
+         home.settingsFile + L"\r\nLine " + DecimalText(home.line) + L": [Java] Home=" +
+         home.asWritten + L"\r\nLooked for: " + java + reason + L"\r\n\r\nNothing was started.";
+}
+
 }  // namespace
+
+void ModMain::TakeConfiguredHome() {
+  const std::wstring java = configuredHome_.folder + L"\\bin\\java.exe";
+  Log(L"Java runtime from the settings file, no registry search: " + configuredHome_.folder);
+  std::wstring reason;
+  bool found = false;
+  try {
+    found = TheFileSystem().FileExists(java);
+  } catch (const Error& error) {
+    reason = L"\r\nIt could not be looked for: " + error.description();
+  }
+  if (!found) {
+    Log(L"no java.exe at " + java);
+    ui_.ShowMessage(MissingJavaMessage(configuredHome_, java, reason));
+    End(kExitNoJavaRuntime);
+  }
+  Log(L"java.exe found: " + java);
+  JavaHomePath = configuredHome_.folder;
+  InstallCommSupport(configuredHome_.folder);
+}
 
 void ModMain::FindJavaHome() {
   JavaHomePath.clear();
+  if (!configuredHome_.folder.empty()) {
+    TakeConfiguredHome();
+    return;
+  }
   Error pending{0, {}};
   bool failed = false;
   try {
     if (!RegKeyExists(registry_, kHkeyLocalMachine, kJavaBaseKey)) {
+      Log(L"no Java runtime is registered");
       ui_.ShowMessage(kNotInstalledMessage);
-      ui_.EndProcess(kExitNoJavaRuntime);
+      End(kExitNoJavaRuntime);
     }
 
     // The first version subkey, in the registry's order, whose first three
@@ -55,19 +91,32 @@ void ModMain::FindJavaHome() {
     bool found = false;
     std::wstring winningName;
     for (const std::wstring& name : RegEnumSubKeys(registry_, kHkeyLocalMachine, kJavaBaseKey)) {
-      if (numbers_.ToDouble(name.substr(0, kVersionPrefixLength)) >= kMinimumVersion) {
+      const std::wstring prefix = name.substr(0, kVersionPrefixLength);
+      const std::wstring seen = L"version key " + Quoted(name) + L": prefix " + Quoted(prefix);
+      double version = 0;
+      try {
+        version = numbers_.ToDouble(prefix);
+      } catch (const Error& error) {
+        Log(seen + L" is no number (" + error.description() + L")");
+        throw;
+      }
+      if (version >= kMinimumVersion) {
+        Log(seen + L" reads as " + NumberText(version) + L", at least 1.5: chosen");
         found = true;
         winningName = name;
         break;
       }
+      Log(seen + L" reads as " + NumberText(version) + L", below 1.5: passed over");
     }
     if (!found) {
+      Log(L"no registered Java runtime is of version 1.5 or later");
       ui_.ShowMessage(kNotAvailableMessage);
-      ui_.EndProcess(kExitNoJavaRuntime);
+      End(kExitNoJavaRuntime);
     }
 
     const std::wstring runtimeDirectory = RuntimeDirectoryOf(RegGetValue(
         registry_, kHkeyLocalMachine, kJavaVersionKeyPrefix + winningName, kJavaHomeValue));
+    Log(L"JavaHome of " + Quoted(winningName) + L": " + Quoted(runtimeDirectory));
     if (!runtimeDirectory.empty()) {
       JavaHomePath = runtimeDirectory;
       InstallCommSupport(runtimeDirectory);
@@ -81,6 +130,8 @@ void ModMain::FindJavaHome() {
   }
 
   if (failed) {
+    Log(L"the search failed with error " + DecimalText(pending.number()) + L": " +
+        pending.description() + L"; the bare java is started");
     ui_.ShowMessage(pending.description());
     ui_.ShowMessage(kSearchFailedMessage);
     JavaHomePath.clear();

@@ -1,8 +1,12 @@
 #include "runtime/mod_main.h"
 
+#include <exception>
 #include <utility>
 
+#include "common/decimal_text.h"
 #include "common/error.h"
+#include "interfaces/user_interface.h"
+#include "runtime/decision_log.h"
 
 namespace tq {
 
@@ -18,6 +22,18 @@ FileSystem& ModMain::TheFileSystem() {
     fileSystem_ = std::move(made);
   }
   return *fileSystem_;
+}
+
+void ModMain::Log(std::wstring_view text) {
+  if (log_ != nullptr) {
+    log_->Write(text);
+  }
+}
+
+void ModMain::End(unsigned exitCode) {
+  Log(L"the launcher ends with exit code " + DecimalText(exitCode));
+  ui_.EndProcess(exitCode);
+  std::terminate();  // not reached: the process has ended
 }
 
 }  // namespace tq

@@ -4,6 +4,8 @@
 // expects them: written out here on their own, not taken from the
 // launcher's code, so a change there shows up as a difference.
 
+#include <string>
+
 namespace tq::text {
 
 // The title of the splash window and of every message box.
@@ -21,5 +23,34 @@ inline constexpr wchar_t kUnsupportedValueType[] = L"Unsupported value type";
 
 // How the report of an error that nothing handled begins.
 inline constexpr wchar_t kReportOpening[] = L"Run-time error '";
+
+// --- Settings beside the launcher --------------------------------------------
+
+// A settings file that cannot be used: its path, then what is wrong
+// ("Line 3, [Launcher] SingleInstance: \"maybe\" is not allowed; write yes
+// or no"), in one box; nothing is started.
+inline std::wstring BadSettings(const std::wstring& settingsFile, const std::wstring& problem) {
+  return L"The settings file cannot be used:\r\n" + settingsFile + L"\r\n\r\n" + problem +
+         L".\r\n\r\nNothing was started.";
+}
+
+// The runtime the settings file names holds no bin\java.exe, or it could not
+// be looked for (then `reason` is the error's description).
+inline std::wstring NoJavaInConfiguredHome(const std::wstring& settingsFile, int line,
+                                           const std::wstring& homeAsWritten,
+                                           const std::wstring& javaLookedFor,
+                                           const std::wstring& reason = {}) {
+  return L"The Java runtime that the settings file names has no java.exe.\r\nSettings file: " +
+         settingsFile + L"\r\nLine " + std::to_wstring(line) + L": [Java] Home=" + homeAsWritten +
+         L"\r\nLooked for: " + javaLookedFor +
+         (reason.empty() ? L"" : L"\r\nIt could not be looked for: " + reason) +
+         L"\r\n\r\nNothing was started.";
+}
+
+// A second start while the application of the same folder runs.
+inline std::wstring AlreadyRunning(const std::wstring& launcherFolder) {
+  return L"Tovane Quillon is already running: it was started from\r\n" + launcherFolder +
+         L"\r\nand has not ended yet.\r\n\r\nNothing was started.";
+}
 
 }  // namespace tq::text

@@ -5,13 +5,26 @@
 namespace tq {
 
 std::string_view OperationName(Operation operation) {
-  static constexpr std::array<std::string_view, kOperationCount> kNames = {
-      "RegOpenKeyExA",    "RegEnumKeyA",
-      "RegQueryValueExA", "RegCloseKey",
-      "CreateFileSystem", "FileExists",
-      "CopyFile",         "LauncherFolder",
-      "WorkingDirectory", "ChangeWorkingDirectory",
-      "StartHidden",      "ToDouble"};
+  static constexpr std::array<std::string_view, kOperationCount> kNames = {"RegOpenKeyExA",
+                                                                           "RegEnumKeyA",
+                                                                           "RegQueryValueExA",
+                                                                           "RegCloseKey",
+                                                                           "CreateFileSystem",
+                                                                           "FileExists",
+                                                                           "CopyFile",
+                                                                           "LauncherFolder",
+                                                                           "WorkingDirectory",
+                                                                           "ChangeWorkingDirectory",
+                                                                           "StartHidden",
+                                                                           "ToDouble",
+                                                                           "LauncherProgram",
+                                                                           "ExpandEnvironment",
+                                                                           "WaitForStartedProgram",
+                                                                           "ReadFile",
+                                                                           "TemporaryFolder",
+                                                                           "OpenLog",
+                                                                           "AppendLog",
+                                                                           "ClaimGuard"};
   return kNames[static_cast<std::size_t>(operation)];
 }
 

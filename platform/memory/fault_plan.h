@@ -30,15 +30,37 @@ enum class Operation {
   kChangeWorkingDirectory,
   kStartHidden,
   kToDouble,
+  kLauncherProgram,
+  kExpandEnvironment,
+  kWaitForStartedProgram,
+  kReadFile,
+  kTemporaryFolder,
+  kOpenLog,
+  kAppendLog,
+  kClaimGuard,
 };
-inline constexpr std::size_t kOperationCount = 12;
+inline constexpr std::size_t kOperationCount = 20;
 inline constexpr std::array<Operation, kOperationCount> kAllOperations = {
-    Operation::kOpenKey,          Operation::kEnumKey,
-    Operation::kQueryValue,       Operation::kCloseKey,
-    Operation::kCreateFileSystem, Operation::kFileExists,
-    Operation::kCopyFile,         Operation::kLauncherFolder,
-    Operation::kWorkingDirectory, Operation::kChangeWorkingDirectory,
-    Operation::kStartHidden,      Operation::kToDouble};
+    Operation::kOpenKey,
+    Operation::kEnumKey,
+    Operation::kQueryValue,
+    Operation::kCloseKey,
+    Operation::kCreateFileSystem,
+    Operation::kFileExists,
+    Operation::kCopyFile,
+    Operation::kLauncherFolder,
+    Operation::kWorkingDirectory,
+    Operation::kChangeWorkingDirectory,
+    Operation::kStartHidden,
+    Operation::kToDouble,
+    Operation::kLauncherProgram,
+    Operation::kExpandEnvironment,
+    Operation::kWaitForStartedProgram,
+    Operation::kReadFile,
+    Operation::kTemporaryFolder,
+    Operation::kOpenLog,
+    Operation::kAppendLog,
+    Operation::kClaimGuard};
 
 // The name the platform gives the operation ("RegOpenKeyExA", "CopyFile").
 std::string_view OperationName(Operation operation);

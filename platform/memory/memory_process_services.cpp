@@ -10,6 +10,9 @@ MemoryProcessServices::MemoryProcessServices(Journal& journal, FaultPlan& faults
                                              std::wstring launcherFolder,
                                              std::wstring workingDirectory)
     : folders{launcherFolder, workingDirectory},
+      program(launcherFolder + (launcherFolder.ends_with(L'\\') ? L"" : L"\\") +
+              L"TovaneQuillon.exe"),
+      commandLine(L"\"" + program + L"\""),
       journal_(journal),
       faults_(faults),
       launcherFolder_(std::move(launcherFolder)),
@@ -25,6 +28,18 @@ std::wstring MemoryProcessServices::LauncherFolder() {
   return launcherFolder_;
 }
 
+std::wstring MemoryProcessServices::LauncherProgram() {
+  Enter(Operation::kLauncherProgram);
+  return program;
+}
+
+std::wstring MemoryProcessServices::CommandLine() { return commandLine; }
+
+std::wstring MemoryProcessServices::ExpandEnvironment(const std::wstring& text) {
+  Enter(Operation::kExpandEnvironment, text);
+  return ExpandReferences(text, environment);
+}
+
 std::wstring MemoryProcessServices::WorkingDirectory() {
   Enter(Operation::kWorkingDirectory);
   return workingDirectory_;
@@ -38,9 +53,52 @@ void MemoryProcessServices::ChangeWorkingDirectory(const std::wstring& folder) {
   workingDirectory_ = folder;
 }
 
-void MemoryProcessServices::StartHidden(const std::wstring& commandLine) {
+unsigned long MemoryProcessServices::StartHidden(const std::wstring& commandLine,
+                                                 const StartOptions& options) {
   Enter(Operation::kStartHidden, commandLine);
-  started.push_back({commandLine, workingDirectory_});
+  started.push_back({commandLine, workingDirectory_, options});
+  return 3999 + started.size();
+}
+
+std::optional<ProgramEnd> MemoryProcessServices::WaitForStartedProgram(
+    unsigned timeoutMilliseconds) {
+  Enter(Operation::kWaitForStartedProgram, std::to_wstring(timeoutMilliseconds));
+  if (started.empty()) {
+    throw Error(5, L"Invalid procedure call or argument");
+  }
+  if (programEnd && programEnd->waitedMilliseconds <= timeoutMilliseconds) {
+    return programEnd;
+  }
+  return std::nullopt;
+}
+
+std::wstring ExpandReferences(const std::wstring& text,
+                              const std::map<std::wstring, std::wstring>& upperCaseNames) {
+  std::wstring expanded;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t open = text.find(L'%', at);
+    const std::size_t close = open == std::wstring::npos ? open : text.find(L'%', open + 1);
+    if (close == std::wstring::npos) {
+      expanded += text.substr(at);
+      break;
+    }
+    expanded += text.substr(at, open - at);
+    std::wstring name = text.substr(open + 1, close - open - 1);
+    for (wchar_t& c : name) {
+      c = c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+    }
+    const auto value = upperCaseNames.find(name);
+    if (!name.empty() && value != upperCaseNames.end()) {
+      expanded += value->second;
+      at = close + 1;
+    } else {
+      // The closing sign may open the next reference.
+      expanded += text.substr(open, close - open);
+      at = close;
+    }
+  }
+  return expanded;
 }
 
 }  // namespace tq

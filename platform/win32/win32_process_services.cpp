@@ -2,25 +2,34 @@
 
 #include <vector>
 
-#include "platform/win32/unique_any.h"
+#include "common/error.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/windows_api.h"
 
 namespace tq {
+namespace {
 
-std::wstring FolderOfPath(const std::wstring& path) {
-  const std::size_t slash = path.find_last_of(L'\\');
-  if (slash == std::wstring::npos) {
-    return path;
+// A file that a started program writes its standard output and error to,
+// at its end: opened for appending only, so that each write lands after
+// what is there, whoever else writes to it.
+UniqueHandle OpenOutputForChild(const std::wstring& path) {
+  SECURITY_ATTRIBUTES inheritable{};
+  inheritable.nLength = sizeof inheritable;
+  inheritable.bInheritHandle = TRUE;
+  UniqueHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                &inheritable, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    const Error reason = ErrorFromWin32(GetLastError());
+    throw Error(reason.number(), L"The file for Java's output cannot be opened: " + path + L"\r\n" +
+                                     reason.description());
   }
-  std::wstring folder = path.substr(0, slash);
-  if (folder.size() == 2 && folder[1] == L':') {
-    folder += L'\\';
-  }
-  return folder;
+  return file;
 }
 
-std::wstring Win32ProcessServices::LauncherFolder() {
+}  // namespace
+
+std::wstring Win32ProcessServices::LauncherProgram() {
   // The path may be longer than MAX_PATH: grow until it fits.
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
@@ -28,9 +37,31 @@ std::wstring Win32ProcessServices::LauncherFolder() {
         GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     ThrowLastErrorIf(length == 0);
     if (length < buffer.size()) {
-      return FolderOfPath(std::wstring(buffer.data(), length));
+      return {buffer.data(), length};
     }
     buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::wstring Win32ProcessServices::LauncherFolder() { return FolderOfPath(LauncherProgram()); }
+
+std::wstring Win32ProcessServices::CommandLine() { return GetCommandLineW(); }
+
+std::wstring Win32ProcessServices::ExpandEnvironment(const std::wstring& text) {
+  if (text.empty()) {
+    return {};
+  }
+  std::vector<wchar_t> buffer(text.size() + 1);
+  for (;;) {
+    // The size counts the closing NUL; XP's ANSI-sized answer can be larger
+    // than needed, never smaller.
+    const DWORD needed =
+        ExpandEnvironmentStringsW(text.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    ThrowLastErrorIf(needed == 0);
+    if (needed <= buffer.size()) {
+      return {buffer.data()};
+    }
+    buffer.resize(needed);
   }
 }
 
@@ -50,7 +81,8 @@ void Win32ProcessServices::ChangeWorkingDirectory(const std::wstring& folder) {
   ThrowLastErrorIf(!SetCurrentDirectoryW(folder.c_str()));
 }
 
-void Win32ProcessServices::StartHidden(const std::wstring& commandLine) {
+unsigned long Win32ProcessServices::StartHidden(const std::wstring& commandLine,
+                                                const StartOptions& options) {
   // CreateProcessW may write into the command line; give it a copy.
   std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
   line.push_back(L'\0');
@@ -59,12 +91,37 @@ void Win32ProcessServices::StartHidden(const std::wstring& commandLine) {
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
+  UniqueHandle output;
+  if (!options.outputFile.empty()) {
+    output = OpenOutputForChild(options.outputFile);
+    startup.dwFlags |= STARTF_USESTDHANDLES;
+    startup.hStdOutput = output.get();
+    startup.hStdError = output.get();
+  }
+  const BOOL inherit = options.inheritHandles || output ? TRUE : FALSE;
   PROCESS_INFORMATION info{};
-  ThrowLastErrorIf(!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  ThrowLastErrorIf(!CreateProcessW(nullptr, line.data(), nullptr, nullptr, inherit, 0, nullptr,
                                    nullptr, &startup, &info));
-  // Not waited for, not ended with the launcher: only the handles go.
-  const UniqueHandle process(info.hProcess);
+  // Not ended with the launcher; the process is kept only to be watched.
+  started_.reset(info.hProcess);
   const UniqueHandle thread(info.hThread);
+  return info.dwProcessId;
+}
+
+std::optional<ProgramEnd> Win32ProcessServices::WaitForStartedProgram(
+    unsigned timeoutMilliseconds) {
+  if (!started_) {
+    throw Error(5, L"Invalid procedure call or argument");
+  }
+  const DWORD began = GetTickCount();
+  const DWORD waited = WaitForSingleObject(started_.get(), timeoutMilliseconds);
+  ThrowLastErrorIf(waited == WAIT_FAILED);
+  if (waited == WAIT_TIMEOUT) {
+    return std::nullopt;
+  }
+  DWORD exitCode = 0;
+  ThrowLastErrorIf(!GetExitCodeProcess(started_.get(), &exitCode));
+  return ProgramEnd{exitCode, static_cast<unsigned>(GetTickCount() - began)};
 }
 
 }  // namespace tq

@@ -1,19 +1,25 @@
 #pragma once
 
 #include "interfaces/process_services.h"
+#include "launcher/launcher_paths.h"
+#include "platform/win32/unique_any.h"
 
 namespace tq {
 
 class Win32ProcessServices final : public ProcessServices {
  public:
   std::wstring LauncherFolder() override;
+  std::wstring LauncherProgram() override;
+  std::wstring CommandLine() override;
+  std::wstring ExpandEnvironment(const std::wstring& text) override;
   std::wstring WorkingDirectory() override;
   void ChangeWorkingDirectory(const std::wstring& folder) override;
-  void StartHidden(const std::wstring& commandLine) override;
-};
+  unsigned long StartHidden(const std::wstring& commandLine, const StartOptions& options) override;
+  std::optional<ProgramEnd> WaitForStartedProgram(unsigned timeoutMilliseconds) override;
 
-// The folder part of an executable's full path: everything before its last
-// backslash, keeping the backslash of a drive root ("C:\").
-std::wstring FolderOfPath(const std::wstring& path);
+ private:
+  // The program started last, kept to be watched; never ended by us.
+  UniqueHandle started_;
+};
 
 }  // namespace tq

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "common/error.h"
+#include "platform/win32/ansi_text.h"
 #include "platform/win32/windows_api.h"
 
 namespace tq {
@@ -17,13 +18,6 @@ HKEY ToHkey(KeyHandle key) { return reinterpret_cast<HKEY>(static_cast<std::uint
 
 KeyHandle FromHkey(HKEY key) {
   return static_cast<KeyHandle>(reinterpret_cast<std::uintptr_t>(key));
-}
-
-int ToLength(std::size_t length) {
-  if (length > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-    throw Overflow();
-  }
-  return static_cast<int>(length);
 }
 
 }  // namespace
@@ -71,33 +65,8 @@ std::int32_t Win32Registry::QueryValue(KeyHandle key, const std::string& valueNa
 
 std::int32_t Win32Registry::CloseKey(KeyHandle key) { return RegCloseKey(ToHkey(key)); }
 
-std::string Win32Registry::ToAnsi(const std::wstring& text) {
-  if (text.empty()) {
-    return {};
-  }
-  // The explicit length converts embedded NULs too and adds no terminator;
-  // a character may take more than one byte.
-  const int length = ToLength(text.size());
-  const int needed =
-      WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<std::size_t>(needed), '\0');
-  if (needed > 0) {
-    WideCharToMultiByte(CP_ACP, 0, text.data(), length, bytes.data(), needed, nullptr, nullptr);
-  }
-  return bytes;
-}
+std::string Win32Registry::ToAnsi(const std::wstring& text) { return WideToAnsi(text); }
 
-std::wstring Win32Registry::FromAnsi(const std::string& bytes) {
-  if (bytes.empty()) {
-    return {};
-  }
-  const int length = ToLength(bytes.size());
-  const int needed = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
-  std::wstring text(static_cast<std::size_t>(needed), L'\0');
-  if (needed > 0) {
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, text.data(), needed);
-  }
-  return text;
-}
+std::wstring Win32Registry::FromAnsi(const std::string& bytes) { return AnsiToWide(bytes); }
 
 }  // namespace tq

@@ -1,16 +1,24 @@
-// TovaneQuillon.exe: shows the splash window; its timer does the rest.
+// TovaneQuillon.exe: reads its settings, if it has any, then shows the
+// splash window; its timer does the rest.
 
 #include <string>
 
 #include "common/error.h"
+#include "launcher/launch_choices.h"
+#include "launcher/launch_preparation.h"
 #include "launcher/startup_sequence.h"
 #include "platform/win32/splash_form.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_instance_guard.h"
+#include "platform/win32/win32_launcher_files.h"
 #include "platform/win32/win32_number_conversion.h"
 #include "platform/win32/win32_process_services.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_system_information.h"
 #include "platform/win32/win32_user_interface.h"
 #include "platform/win32/windows_api.h"
+#include "runtime/decision_log.h"
+#include "runtime/logged_registry.h"
 #include "runtime/mod_main.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
@@ -20,12 +28,21 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
     Win32ProcessServices process;
     Win32Registry registry;
     Win32NumberConversion numbers;
+    Win32LauncherFiles files;
+    Win32SystemInformation system;
+    Win32InstanceGuard guard;
+    DecisionLog log(files, system);
+    LoggedRegistry loggedRegistry(registry, log);
     SplashForm frmSplash(instance);
     Win32UserInterface ui(frmSplash);
     // Lives as long as the process: it is the module's state.
-    ModMain modMain(registry, &CreateWin32FileSystem, numbers, ui);
-    frmSplash.Show([&] { RunTimerTick(ui, process, modMain); });
-    return RunMessageLoop();
+    ModMain modMain(loggedRegistry, &CreateWin32FileSystem, numbers, ui);
+    modMain.UseLog(log);
+    const LaunchChoices choices = PrepareLaunch({ui, process, files, system, guard}, modMain, log);
+    frmSplash.Show([&] { RunTimerTick(ui, process, modMain, choices, log); });
+    const int closed = RunMessageLoop();
+    SplashClosedByTheUser(log);
+    return closed;
   } catch (const Error& error) {
     MessageBoxW(nullptr, RuntimeErrorText(error.number(), error.description()).c_str(),
                 kProductTitle, MB_OK | MB_SETFOREGROUND);

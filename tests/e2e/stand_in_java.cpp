@@ -11,6 +11,8 @@
 //                          UTF-8, "key: value" lines; it appears complete
 //                          (written under another name and renamed).
 //   TQ_STANDIN_LINGER_MS   how long to keep running (default 60000).
+//   TQ_STANDIN_EXIT_CODE   the exit code after lingering (default 0).
+//   TQ_STANDIN_STDERR      a line to write to standard error at the start.
 //   <record folder>\stop   when this file exists, the program ends at once.
 //
 // A record looks like this ('%' and control characters in values are
@@ -180,12 +182,21 @@ std::wstring FolderOf(const std::wstring& path) {
   return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
 }
 
-unsigned LingerMilliseconds() {
-  const std::wstring text = Environment(kLingerVariable);
+unsigned NumberFromEnvironment(const wchar_t* name, unsigned otherwise) {
+  const std::wstring text = Environment(name);
   if (text.empty()) {
-    return kDefaultLingerMilliseconds;
+    return otherwise;
   }
   return static_cast<unsigned>(std::wcstoul(text.c_str(), nullptr, 10));
+}
+
+// Straight to the handle, as Java writes: the C runtime's streams would
+// buffer what a killed process never flushes.
+void WriteStandardError(const std::wstring& line) {
+  const std::string bytes = ToUtf8(line + L"\r\n");
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()),
+            &written, nullptr);
 }
 
 void Linger(const std::wstring& stopFile, unsigned milliseconds) {
@@ -206,9 +217,13 @@ int wmain(int argc, wchar_t** argv) {
   if (folder.empty()) {
     folder = FolderOf(ModulePath());
   }
+  if (const std::wstring line = Environment(kStandardErrorVariable); !line.empty()) {
+    WriteStandardError(line);
+  }
   if (!WriteAtomically(folder, Describe(argc, argv, startedTick).text())) {
     return 1;
   }
-  Linger(folder + L"\\" + kStopFileName, LingerMilliseconds());
-  return 0;
+  Linger(folder + L"\\" + kStopFileName,
+         NumberFromEnvironment(kLingerVariable, kDefaultLingerMilliseconds));
+  return static_cast<int>(NumberFromEnvironment(kExitCodeVariable, 0));
 }

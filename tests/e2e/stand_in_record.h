@@ -13,6 +13,13 @@ inline constexpr wchar_t kRecordDirVariable[] = L"TQ_STANDIN_RECORD_DIR";
 inline constexpr wchar_t kLingerVariable[] = L"TQ_STANDIN_LINGER_MS";
 inline constexpr unsigned kDefaultLingerMilliseconds = 60000;
 
+// The exit code when it ends by itself after lingering (default 0).
+inline constexpr wchar_t kExitCodeVariable[] = L"TQ_STANDIN_EXIT_CODE";
+
+// A line it writes to its standard error when it starts, as a Java
+// application that fails at start-up would (default: nothing).
+inline constexpr wchar_t kStandardErrorVariable[] = L"TQ_STANDIN_STDERR";
+
 // A file of this name in the record folder makes every stand-in writing
 // there end within a fraction of a second.
 inline constexpr wchar_t kStopFileName[] = L"stop";

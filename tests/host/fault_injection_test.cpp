@@ -120,6 +120,59 @@ std::vector<Scenario> Scenarios() {
     AddRuntimeFolders(machine, L"C:\\jre6");
     scenarios.push_back({"support folder lacks Win32com.dll", machine});
   }
+  {
+    // Everything the settings file offers: a private runtime beside the
+    // launcher, options with a reference, the single-instance guard, a log
+    // and Java's output in files.
+    Machine machine;
+    const std::wstring home = machine.launcherFolder + L"\\jre";
+    machine.settings = SettingsFile(
+        "[Java]\r\nHome=jre\r\nOptions=-Xmx512m -Dtq.user=%USERNAME%\r\n"
+        "[Launcher]\r\nSingleInstance=yes\r\n[Log]\r\nFile=tq.log\r\nJavaOutput=java.log\r\n");
+    machine.settings->home = L"jre";
+    machine.settings->homeLine = 2;
+    machine.settings->options = L"-Xmx512m -Dtq.user=%USERNAME%";
+    machine.settings->singleInstance = true;
+    machine.settings->logFile = L"tq.log";
+    machine.settings->javaOutput = L"java.log";
+    machine.environment = {{L"USERNAME", L"operator"}};
+    machine.javaEnds = ProgramEnd{3, 2000};
+    machine.files.push_back(home + L"\\bin\\java.exe");
+    AddSupportFolder(machine);
+    AddRuntimeFolders(machine, home);
+    scenarios.push_back({"settings: private runtime, options, one instance, logs", machine});
+  }
+  {
+    Machine machine;
+    machine.arguments = L"--log";
+    machine.runtimes = {Runtime(L"1.6.0_45", L"C:\\jre6")};
+    AddSupportFolder(machine);
+    AddRuntimeFolders(machine, L"C:\\jre6");
+    scenarios.push_back({"--log with a registered runtime", machine});
+  }
+  {
+    Machine machine;
+    machine.settings = SettingsFile("[java]\nhome = C:\\no jre\n");
+    machine.settings->home = L"C:\\no jre";
+    machine.settings->homeLine = 2;
+    scenarios.push_back({"settings: a runtime without java.exe", machine});
+  }
+  {
+    Machine machine;
+    machine.settings = SettingsFile("[Launcher]\r\nSingleInstance=yes\r\n");
+    machine.settings->singleInstance = true;
+    machine.applicationRuns = true;
+    machine.runtimes = {Runtime(L"1.6", L"")};
+    scenarios.push_back({"settings: the application runs already", machine});
+  }
+  {
+    Machine machine;
+    machine.arguments = L"--log";
+    machine.settings = SettingsFile("[Launcher]\r\nSingleInstance=maybe\r\n");
+    machine.settings->problem =
+        L"Line 2, [Launcher] SingleInstance: \"maybe\" is not allowed; write yes or no";
+    scenarios.push_back({"settings: a value that is not allowed", machine});
+  }
   return scenarios;
 }
 
@@ -146,7 +199,17 @@ std::vector<Fault> FailureKinds(Operation operation) {
     case Operation::kWorkingDirectory:
     case Operation::kChangeWorkingDirectory:
     case Operation::kStartHidden:
+    case Operation::kReadFile:
+    case Operation::kOpenLog:
       return {fileNotFound, pathNotFound, badParameter};
+    case Operation::kLauncherProgram:
+    case Operation::kExpandEnvironment:
+    case Operation::kTemporaryFolder:
+    case Operation::kClaimGuard:
+    case Operation::kWaitForStartedProgram:
+      return {badParameter};
+    case Operation::kAppendLog:
+      return {diskFull};
     case Operation::kToDouble:
       return {{operation, 0, 13, L"Type mismatch"}};
   }

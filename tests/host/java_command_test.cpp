@@ -5,7 +5,9 @@
 #include <string>
 
 #include "common/error.h"
+#include "launcher/launch_choices.h"
 #include "platform/memory/memory_process_services.h"
+#include "runtime/decision_log.h"
 #include "tests/launcher_expectations.h"
 
 namespace tq {
@@ -59,10 +61,12 @@ class StartJavaApplicationTest : public ::testing::Test {
   Journal journal;
   FaultPlan faults;
   MemoryProcessServices process{journal, faults, L"C:\\Tovane", L"C:\\Users\\me"};
+  LaunchChoices choices;
+  DecisionLog log;
 };
 
 TEST_F(StartJavaApplicationTest, StartsFromTheLauncherFolderAndRestoresTheDirectory) {
-  StartJavaApplication(process, L"C:\\jre");
+  StartJavaApplication(process, L"C:\\jre", choices, log);
 
   ASSERT_EQ(process.started.size(), 1U);
   EXPECT_EQ(process.started[0].commandLine, BuildJavaCommand(L"C:\\jre", L"C:\\Tovane"));
@@ -82,7 +86,7 @@ TEST_F(StartJavaApplicationTest, StartsFromTheLauncherFolderAndRestoresTheDirect
 TEST_F(StartJavaApplicationTest, AFailedStartLeavesAtOnce) {
   faults.FailCall(Operation::kStartHidden, kEveryCall, FileNotFound());
   try {
-    StartJavaApplication(process, L"");
+    StartJavaApplication(process, L"", choices, log);
     FAIL() << "the start did not fail";
   } catch (const Error& error) {
     EXPECT_EQ(error.number(), 53);
@@ -94,7 +98,7 @@ TEST_F(StartJavaApplicationTest, AFailedStartLeavesAtOnce) {
 
 TEST_F(StartJavaApplicationTest, AFailedChangeOfDirectoryStartsNothing) {
   faults.FailCall(Operation::kChangeWorkingDirectory, kEveryCall, PathNotFound());
-  EXPECT_THROW(StartJavaApplication(process, L""), Error);
+  EXPECT_THROW(StartJavaApplication(process, L"", choices, log), Error);
   EXPECT_TRUE(process.started.empty());
 }
 

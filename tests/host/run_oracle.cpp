@@ -23,14 +23,17 @@ class Story {
 
   Prediction Tell() {
     try {
+      Prepare();
       FindJavaHome();
       StartJavaApplication();
-      // The wait, then the end of a good run.
+      Wait();
+      // The end of a good run.
       prediction_.outcome.exitCode = 0;
     } catch (const ProcessEnds&) {
     }
     prediction_.outcome.javaHomePath = javaHomePath_;
     prediction_.outcome.finalWorkingDirectory = workingDirectory_;
+    prediction_.outcome.logFile = logFile_;
     prediction_.calls = calls_.counts();
     prediction_.openHandles = registry_.OpenHandles();
     return std::move(prediction_);
@@ -43,8 +46,119 @@ class Story {
     throw ProcessEnds{};
   }
 
+  // --- Before the splash: the switch, the settings, the log, the guard.
+  [[nodiscard]] std::wstring InLauncherFolder(const std::wstring& name) const {
+    const std::wstring& folder = machine_.launcherFolder;
+    return folder + (folder.ends_with(L'\\') ? L"" : L"\\") + name;
+  }
+
+  // The machine's settings use plain names and %NAME% references only.
+  std::wstring Expanded(const std::wstring& text) {
+    if (calls_.Fails(Operation::kExpandEnvironment)) {
+      Report(calls_.Injected());
+    }
+    std::wstring expanded = text;
+    for (const auto& [name, value] : machine_.environment) {
+      const std::wstring reference = L"%" + name + L"%";
+      for (std::size_t at = expanded.find(reference); at != std::wstring::npos;
+           at = expanded.find(reference, at + value.size())) {
+        expanded.replace(at, reference.size(), value);
+      }
+    }
+    return expanded;
+  }
+  std::wstring ExpandedPath(const std::wstring& text) {
+    const std::wstring path = Expanded(text);
+    return path.size() > 1 && path[1] == L':' ? path : InLauncherFolder(path);
+  }
+
+  void OpenLog(const std::wstring& path) {
+    if (!logFile_.empty() || path.empty() || calls_.Fails(Operation::kOpenLog)) {
+      return;
+    }
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+    if (folder + L"\\" == kTemporaryFolder || folder == machine_.launcherFolder) {
+      logFile_ = path;
+    }
+  }
+
+  void Prepare() {
+    if (calls_.Fails(Operation::kLauncherProgram)) {
+      Report(calls_.Injected());
+    }
+    const std::wstring settingsFile = InLauncherFolder(L"TovaneQuillon.ini");
+    if (machine_.arguments == L"--log" && !calls_.Fails(Operation::kTemporaryFolder)) {
+      OpenLog(std::wstring(kTemporaryFolder) + L"TovaneQuillon.log");
+    }
+    std::optional<std::wstring> problem;
+    const bool readFails = calls_.Fails(Operation::kReadFile);
+    const SettingsOnMachine* settings = machine_.settings ? &*machine_.settings : nullptr;
+    if (readFails || (settings && settings->unreadable)) {
+      problem = L"The file cannot be read: " +
+                (readFails ? calls_.Injected().description : std::wstring(L"Permission denied"));
+    } else if (settings && settings->problem) {
+      problem = settings->problem;
+    } else if (settings) {
+      if (!settings->home.empty()) {
+        configuredHome_ = ExpandedPath(settings->home);
+      }
+      if (settings->options) {
+        javaOptions_ = Expanded(*settings->options);
+      }
+      std::wstring logFile;
+      if (!settings->logFile.empty()) {
+        logFile = ExpandedPath(settings->logFile);
+      }
+      if (!settings->javaOutput.empty()) {
+        javaOutput_ = ExpandedPath(settings->javaOutput);
+      }
+      OpenLog(logFile);
+    }
+    if (problem) {
+      Show(text::BadSettings(settingsFile, *problem));
+      End(3);
+    }
+    singleInstance_ = settings && settings->singleInstance;
+    if (singleInstance_) {
+      if (calls_.Fails(Operation::kClaimGuard)) {
+        Report(calls_.Injected());
+      }
+      if (machine_.applicationRuns) {
+        Show(text::AlreadyRunning(machine_.launcherFolder));
+        End(4);
+      }
+    }
+  }
+
+  // The runtime the settings file names: it must hold bin\java.exe.
+  void TakeConfiguredHome() {
+    const std::wstring java = configuredHome_ + L"\\bin\\java.exe";
+    std::optional<Failure> failure;
+    if (calls_.Fails(Operation::kCreateFileSystem)) {
+      failure = calls_.Injected();
+    } else {
+      fileSystemMade_ = true;
+      if (calls_.Fails(Operation::kFileExists)) {
+        failure = calls_.Injected();
+      }
+    }
+    if (failure || !files_.FileExists(java)) {
+      const SettingsOnMachine& settings = *machine_.settings;
+      Show(text::NoJavaInConfiguredHome(InLauncherFolder(L"TovaneQuillon.ini"), settings.homeLine,
+                                        settings.home, java,
+                                        failure ? failure->description : std::wstring()));
+      End(1);
+    }
+    javaHomePath_ = configuredHome_;
+    InstallCommSupport(configuredHome_);
+  }
+
   void FindJavaHome() {
     javaHomePath_.clear();
+    if (!configuredHome_.empty()) {
+      TakeConfiguredHome();
+      return;
+    }
     if (!registry_.BaseKeyExists()) {
       Show(text::kNotInstalled);
       End(1);
@@ -96,7 +210,7 @@ class Story {
 
   void InstallCommSupport(const std::wstring& directory) {
     std::optional<Failure> failure;
-    bool made = false;
+    bool& made = fileSystemMade_;
     for (std::size_t row = 0; row < expected::kSupportFiles.size() && !failure; ++row) {
       const expected::SupportFile& file = expected::kSupportFiles[row];
       if (!made) {
@@ -133,7 +247,10 @@ class Story {
     if (calls_.Fails(Operation::kLauncherFolder)) {
       Report(calls_.Injected());
     }
-    const std::wstring command = ExpectedCommand(javaHomePath_, machine_.launcherFolder);
+    std::wstring command = ExpectedCommand(javaHomePath_, machine_.launcherFolder);
+    if (!javaOptions_.empty()) {
+      command.insert(command.find(L" -classpath ") + 1, javaOptions_ + L" ");
+    }
     if (calls_.Fails(Operation::kWorkingDirectory)) {
       Report(calls_.Injected());
     }
@@ -147,10 +264,20 @@ class Story {
     }
     prediction_.outcome.startedCommand = command;
     prediction_.outcome.startedIn = workingDirectory_;
+    prediction_.outcome.startedOutputFile = javaOutput_;
+    prediction_.outcome.startedInheritingHandles = singleInstance_;
     if (calls_.Fails(Operation::kChangeWorkingDirectory)) {
       Report(calls_.Injected());
     }
     workingDirectory_ = saved;
+  }
+
+  // With a log, Java is watched during the wait; a watch that fails is
+  // followed by the plain wait.
+  void Wait() {
+    if (!logFile_.empty()) {
+      calls_.Fails(Operation::kWaitForStartedProgram);
+    }
   }
 
   const Machine& machine_;
@@ -160,6 +287,12 @@ class Story {
   Prediction prediction_;
   std::wstring javaHomePath_;
   std::wstring workingDirectory_;
+  std::wstring configuredHome_;
+  std::wstring javaOptions_;
+  std::wstring javaOutput_;
+  std::wstring logFile_;
+  bool singleInstance_ = false;
+  bool fileSystemMade_ = false;
 };
 
 }  // namespace
@@ -190,6 +323,11 @@ std::vector<std::string> Differences(const Prediction& expected, const Observati
     differences.push_back("but saw  " + Describe(seen.outcome));
   }
   for (const Operation operation : kAllOperations) {
+    // How many lines the log takes is the log's own affair; the rules of
+    // every run say what must hold of its writes.
+    if (operation == Operation::kAppendLog) {
+      continue;
+    }
     const std::size_t want = expected.calls[operation];
     const std::size_t got = seen.calls[operation];
     if (want != got) {

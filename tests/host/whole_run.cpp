@@ -2,16 +2,24 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 #include <new>
 #include <utility>
 
 #include "common/error.h"
+#include "launcher/launch_choices.h"
+#include "launcher/launch_preparation.h"
 #include "launcher/startup_sequence.h"
 #include "platform/memory/memory_file_system.h"
+#include "platform/memory/memory_instance_guard.h"
+#include "platform/memory/memory_launcher_files.h"
 #include "platform/memory/memory_number_conversion.h"
 #include "platform/memory/memory_process_services.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/memory/memory_system_information.h"
 #include "platform/memory/memory_user_interface.h"
+#include "runtime/decision_log.h"
+#include "runtime/logged_registry.h"
 #include "runtime/mod_main.h"
 #include "tests/launcher_expectations.h"
 #include "tests/launcher_texts.h"
@@ -39,7 +47,8 @@ std::wstring_view OperationOf(const std::wstring& line) {
 struct World {
   explicit World(const Machine& machine)
       : process(journal, faults, machine.launcherFolder, machine.workingDirectory),
-        registry(faults, machine.codePage) {}
+        registry(faults, machine.codePage),
+        launcherFiles(journal, faults, machine.codePage) {}
 
   Journal journal;
   FaultPlan faults;
@@ -49,7 +58,20 @@ struct World {
   MemoryFileSystem files{journal, faults};
   MemoryFileSystemFactory factory{files, journal, faults};
   MemoryNumberConversion numbers{faults};
+  MemoryLauncherFiles launcherFiles;
+  MemorySystemInformation system;
+  MemoryInstanceGuard guard{journal, faults};
+  DecisionLog log{launcherFiles, system};
+  LoggedRegistry loggedRegistry{registry, log};
 };
+
+// The steps before the splash and what they may call.
+bool BeforeTheSplash(std::wstring_view operation) {
+  return operation == L"LauncherProgram" || operation == L"ExpandEnvironment" ||
+         operation == L"ReadFile" || operation == L"TemporaryFolder" || operation == L"OpenLog" ||
+         operation == L"AppendLog" || operation == L"ClaimGuard" || operation == L"ShowMessage" ||
+         operation == L"EndProcess";
+}
 
 void Build(World& world, const Machine& machine) {
   MemoryRegistry& registry = world.registry;
@@ -79,17 +101,47 @@ void Build(World& world, const Machine& machine) {
   for (const std::wstring& file : machine.readOnlyFiles) {
     world.files.AddFile(file, "read-only", true);
   }
+  const std::wstring settingsFile = machine.launcherFolder +
+                                    (machine.launcherFolder.ends_with(L'\\') ? L"" : L"\\") +
+                                    L"TovaneQuillon.ini";
+  if (machine.settings) {
+    world.launcherFiles.AddFile(settingsFile, machine.settings->bytes);
+    if (machine.settings->unreadable) {
+      world.launcherFiles.DenyRead(settingsFile);
+    }
+  }
+  world.launcherFiles.temporaryFolder = kTemporaryFolder;
+  world.launcherFiles.writableFolders = {
+      std::wstring(kTemporaryFolder).substr(0, std::wstring_view(kTemporaryFolder).size() - 1),
+      machine.launcherFolder};
+  if (!machine.arguments.empty()) {
+    world.process.commandLine += L" " + machine.arguments;
+  }
+  world.process.environment = machine.environment;
+  world.process.programEnd = machine.javaEnds;
+  if (machine.applicationRuns) {
+    std::wstring folder = machine.launcherFolder;
+    for (wchar_t& c : folder) {
+      c = c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+    }
+    world.guard.held.insert(folder);
+  }
 }
 
-// The rules every run keeps, whatever failed in it.
+// The rules every run keeps, whatever failed in it. The log's own writes
+// are left out of the journal they read: they change nothing of the run.
 void CheckEveryRunRules(const World& world, const Machine& machine,
                         const std::optional<Fault>& fault, Observation& seen) {
   const auto broken = [&](std::string rule) { seen.brokenRules.push_back(std::move(rule)); };
-  const std::vector<std::wstring>& lines = world.journal.lines;
+  std::vector<std::wstring> lines;
+  std::copy_if(world.journal.lines.begin(), world.journal.lines.end(), std::back_inserter(lines),
+               [](const std::wstring& line) { return OperationOf(line) != L"AppendLog"; });
   const Outcome& outcome = seen.outcome;
 
-  if (lines.empty() || lines.front() != L"CloseSplash") {
-    broken("the splash closes before anything else happens");
+  const auto closed = std::find(lines.begin(), lines.end(), L"CloseSplash");
+  if (!std::all_of(lines.begin(), closed,
+                   [](const std::wstring& line) { return BeforeTheSplash(OperationOf(line)); })) {
+    broken("before the splash closes only the switches, the settings, the log and the guard");
   }
   const auto ends = std::count_if(lines.begin(), lines.end(), [](const std::wstring& line) {
     return OperationOf(line) == L"EndProcess";
@@ -97,19 +149,32 @@ void CheckEveryRunRules(const World& world, const Machine& machine,
   if (ends != 1 || OperationOf(lines.back()) != L"EndProcess") {
     broken("the process ends exactly once, and nothing runs after");
   }
-  const bool waited = lines.size() >= 2 && lines[lines.size() - 2] == L"Sleep 10000";
   const auto sleeps = std::count_if(lines.begin(), lines.end(), [](const std::wstring& line) {
     return OperationOf(line) == L"Sleep";
   });
+  // Ten seconds after the start: one sleep, or a watch of Java and then a
+  // sleep of what is left when Java ended within it.
+  bool waited = lines.size() >= 2 && lines[lines.size() - 2] == L"Sleep 10000";
+  const auto watch = std::find(lines.begin(), lines.end(), L"WaitForStartedProgram 10000");
+  if (watch != lines.end() && !(fault && fault->operation == Operation::kWaitForStartedProgram)) {
+    const bool javaEnded = machine.javaEnds && machine.javaEnds->waitedMilliseconds <= 10000;
+    const std::wstring rest =
+        javaEnded ? L"Sleep " + std::to_wstring(10000 - machine.javaEnds->waitedMilliseconds)
+                  : L"EndProcess 0";
+    waited = watch + 1 != lines.end() && *(watch + 1) == rest && sleeps == (javaEnded ? 1 : 0);
+  }
+  const bool oneMessageThenEnd = outcome.messages.size() == 1 && lines.size() >= 2 &&
+                                 OperationOf(lines[lines.size() - 2]) == L"ShowMessage";
   switch (outcome.exitCode) {
     case kExitStarted:
-      if (!waited || sleeps != 1 || !outcome.startedCommand) {
+      if (!waited || sleeps > 1 || !outcome.startedCommand) {
         broken("exit 0 comes after a start and the 10000 ms wait");
       }
       break;
     case kExitNoJavaRuntime:
-      if (sleeps != 0 || outcome.startedCommand || outcome.messages.size() != 1 ||
-          !(outcome.messages.back() == kNotInstalled || outcome.messages.back() == kNotAvailable)) {
+      if (sleeps != 0 || outcome.startedCommand || !oneMessageThenEnd ||
+          (!machine.settings && !(outcome.messages.back() == kNotInstalled ||
+                                  outcome.messages.back() == kNotAvailable))) {
         broken("exit 1 comes after one discovery message, without start or wait");
       }
       break;
@@ -122,8 +187,14 @@ void CheckEveryRunRules(const World& world, const Machine& machine,
         broken("exit 2 comes right after one top-level report, without the wait");
       }
       break;
+    case kExitBadSettings:
+    case kExitAlreadyRunning:
+      if (closed != lines.end() || !oneMessageThenEnd || outcome.startedCommand) {
+        broken("exit 3 and 4 come after one message box, before the splash closes");
+      }
+      break;
     default:
-      broken("the process ends with exit code 0, 1 or 2");
+      broken("the process ends with exit code 0, 1, 2, 3 or 4");
   }
   if (world.process.started.size() > 1) {
     broken("at most one program is started");
@@ -154,6 +225,27 @@ void CheckEveryRunRules(const World& world, const Machine& machine,
   }
 }
 
+// A log that was opened begins with the byte order mark and holds whole
+// lines only, and a failed write is the last one tried.
+void CheckTheLog(const World& world, const std::optional<Fault>& fault, Observation& seen) {
+  const std::size_t writes = world.faults.Calls(Operation::kAppendLog);
+  if (fault && fault->operation == Operation::kAppendLog && writes >= fault->callNumber &&
+      writes != fault->callNumber) {
+    seen.brokenRules.emplace_back("the log is written no more after a write failed");
+  }
+  const std::wstring& opened = world.launcherFiles.openLog();
+  if (opened.empty() || (fault && fault->operation == Operation::kAppendLog)) {
+    return;
+  }
+  const std::string& bytes = world.launcherFiles.logs.at(opened);
+  if (!bytes.starts_with("\xEF\xBB\xBF") || !bytes.ends_with("\r\n") ||
+      bytes.find("exit code " + std::to_string(seen.outcome.exitCode) + "\r\n") ==
+          std::string::npos) {
+    seen.brokenRules.emplace_back(
+        "the log begins with its byte order mark, holds whole lines and ends with the exit code");
+  }
+}
+
 }  // namespace
 
 Observation RunOnce(const Machine& machine, const std::optional<Fault>& fault) {
@@ -162,23 +254,27 @@ Observation RunOnce(const Machine& machine, const std::optional<Fault>& fault) {
   if (fault) {
     world.faults.Add(*fault);
   }
-  ModMain modMain(world.registry, world.factory.Bind(), world.numbers, world.ui);
+  ModMain modMain(world.loggedRegistry, world.factory.Bind(), world.numbers, world.ui);
+  modMain.UseLog(world.log);
 
   Observation seen;
   bool endedAsThePlatformEnds = false;
   try {
-    RunTimerTick(world.ui, world.process, modMain);
+    const LaunchChoices choices =
+        PrepareLaunch({world.ui, world.process, world.launcherFiles, world.system, world.guard},
+                      modMain, world.log);
+    RunTimerTick(world.ui, world.process, modMain, choices, world.log);
   } catch (const ProcessEnded&) {
     endedAsThePlatformEnds = true;
   } catch (const Error& error) {
     seen.brokenRules.push_back(
-        "an error escaped the tick: " +
+        "an error escaped the run: " +
         Printable(std::to_wstring(error.number()) + L" " + error.description()));
   } catch (const std::exception& error) {
-    seen.brokenRules.push_back(std::string("an exception escaped the tick: ") + error.what());
+    seen.brokenRules.push_back(std::string("an exception escaped the run: ") + error.what());
   }
   if (!endedAsThePlatformEnds) {
-    seen.brokenRules.emplace_back("the tick ends the process and does not return");
+    seen.brokenRules.emplace_back("the run ends the process and does not return");
   }
 
   Outcome& outcome = seen.outcome;
@@ -186,14 +282,19 @@ Observation RunOnce(const Machine& machine, const std::optional<Fault>& fault) {
   outcome.messages = world.ui.messages;
   outcome.javaHomePath = modMain.JavaHomePath;
   if (!world.process.started.empty()) {
-    outcome.startedCommand = world.process.started.front().commandLine;
-    outcome.startedIn = world.process.started.front().workingDirectory;
+    const MemoryProcessServices::Started& started = world.process.started.front();
+    outcome.startedCommand = started.commandLine;
+    outcome.startedIn = started.workingDirectory;
+    outcome.startedOutputFile = started.options.outputFile;
+    outcome.startedInheritingHandles = started.options.inheritHandles;
   }
   outcome.finalWorkingDirectory = world.process.CurrentDirectory();
+  outcome.logFile = world.launcherFiles.openLog();
   seen.calls = world.faults.Calls();
   seen.openHandles = world.registry.OpenHandleCount();
   if (endedAsThePlatformEnds) {
     CheckEveryRunRules(world, machine, fault, seen);
+    CheckTheLog(world, fault, seen);
   }
   return seen;
 }

@@ -8,11 +8,13 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "interfaces/process_services.h"
 #include "platform/memory/code_pages.h"
 #include "platform/memory/fault_plan.h"
 
@@ -31,6 +33,29 @@ struct RuntimeEntry {
   bool unreadable = false;
 };
 
+// The settings file beside the launcher: its bytes, and what its author
+// meant by them, which the prediction takes instead of reading the bytes.
+struct SettingsOnMachine {
+  std::string bytes;
+  bool unreadable = false;
+  // The values as written; empty: not set.
+  std::wstring home;
+  int homeLine = 0;
+  std::optional<std::wstring> options;
+  bool singleInstance = false;
+  std::wstring logFile;
+  std::wstring javaOutput;
+  // When the file cannot be used: what its box says is wrong ("Line 2,
+  // [Launcher] SingleInstance: ...").
+  std::optional<std::wstring> problem;
+};
+
+inline SettingsOnMachine SettingsFile(std::string bytes) {
+  SettingsOnMachine settings;
+  settings.bytes = std::move(bytes);
+  return settings;
+}
+
 struct Machine {
   CodePage codePage = CodePage::kWindows1252;
   bool hasBaseKey = true;
@@ -41,7 +66,21 @@ struct Machine {
   std::vector<std::wstring> readOnlyFiles;
   std::wstring launcherFolder = L"C:\\Program Files\\Tovane";
   std::wstring workingDirectory = L"C:\\Users\\operator";
+  // TovaneQuillon.ini beside the launcher, if there is one.
+  std::optional<SettingsOnMachine> settings;
+  // What follows the launcher's name on its command line ("--log").
+  std::wstring arguments;
+  // Environment variables, by name in capitals.
+  std::map<std::wstring, std::wstring> environment;
+  // The application of the launcher's folder runs already.
+  bool applicationRuns = false;
+  // How the started Java ends, if it ends within the launcher's wait.
+  std::optional<ProgramEnd> javaEnds;
 };
+
+// Where a machine's temporary folder is, and the folders logs can be
+// written to besides it: the launcher's folder.
+inline constexpr wchar_t kTemporaryFolder[] = L"C:\\Users\\operator\\AppData\\Local\\Temp\\";
 
 // What the user and the system see of a run.
 struct Outcome {
@@ -53,6 +92,11 @@ struct Outcome {
   std::wstring startedIn;
   // The launcher's working directory when it ended.
   std::wstring finalWorkingDirectory;
+  // How the one program was started.
+  std::wstring startedOutputFile;
+  bool startedInheritingHandles = false;
+  // The decision log opened, or empty.
+  std::wstring logFile;
 
   friend bool operator==(const Outcome&, const Outcome&) = default;
 };

@@ -117,7 +117,7 @@ TEST(Win32ProcessServices, ChangingToAMissingFolderRaisesPathNotFound) {
 
 TEST(Win32ProcessServices, StartingAMissingProgramRaisesFileNotFound) {
   try {
-    Win32ProcessServices().StartHidden(L"tq-no-such-program-anywhere -classpath x");
+    Win32ProcessServices().StartHidden(L"tq-no-such-program-anywhere -classpath x", {});
     FAIL() << "started a missing program";
   } catch (const Error& error) {
     EXPECT_EQ(error.number(), kFileNotFound);
@@ -133,7 +133,7 @@ TEST(Win32ProcessServices, StartsTheWholeLineWithoutWaiting) {
   const std::wstring line =
       L"cmd.exe /c echo started> \"" + out.wstring() + L"\" & ping -n 4 127.0.0.1 >nul";
   const ULONGLONG before = GetTickCount64();
-  Win32ProcessServices().StartHidden(line);
+  Win32ProcessServices().StartHidden(line, {});
   EXPECT_LT(GetTickCount64() - before, 2000U) << "waited for the program";
   for (int i = 0; i < 100 && !fs::exists(out); ++i) {
     Sleep(100);

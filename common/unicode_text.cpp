@@ -1,0 +1,110 @@
+#include "common/unicode_text.h"
+
+namespace tq {
+namespace {
+
+std::uint8_t Byte(std::string_view bytes, std::size_t at) {
+  return static_cast<std::uint8_t>(bytes[at]);
+}
+
+void AppendCodePoint(std::wstring& text, std::uint32_t code) {
+  if (code >= 0x10000) {
+    code -= 0x10000;
+    text += static_cast<wchar_t>(0xD800 + (code >> 10));
+    text += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
+  } else {
+    text += static_cast<wchar_t>(code);
+  }
+}
+
+// The code point of the UTF-8 sequence at `at`, and its length; nothing
+// when the bytes there are no shortest-form sequence of a Unicode scalar.
+std::optional<std::uint32_t> Utf8CodePoint(std::string_view bytes, std::size_t at,
+                                           std::size_t& length) {
+  const std::uint8_t lead = Byte(bytes, at);
+  std::uint32_t code = 0;
+  std::uint32_t least = 0;
+  if (lead < 0x80) {
+    length = 1;
+    return lead;
+  }
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    code = lead & 0x1FU;
+    least = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    code = lead & 0x0FU;
+    least = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    code = lead & 0x07U;
+    least = 0x10000;
+  } else {
+    return std::nullopt;
+  }
+  if (bytes.size() - at < length) {
+    return std::nullopt;
+  }
+  for (std::size_t i = 1; i < length; ++i) {
+    const std::uint8_t next = Byte(bytes, at + i);
+    if ((next & 0xC0U) != 0x80) {
+      return std::nullopt;
+    }
+    code = (code << 6) | (next & 0x3FU);
+  }
+  if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+    return std::nullopt;
+  }
+  return code;
+}
+
+}  // namespace
+
+std::optional<std::wstring> FromUtf8(std::string_view bytes, std::size_t& badAt) {
+  std::wstring text;
+  text.reserve(bytes.size());
+  for (std::size_t at = 0; at < bytes.size();) {
+    std::size_t length = 0;
+    const std::optional<std::uint32_t> code = Utf8CodePoint(bytes, at, length);
+    if (!code) {
+      badAt = at;
+      return std::nullopt;
+    }
+    AppendCodePoint(text, *code);
+    at += length;
+  }
+  return text;
+}
+
+std::string ToUtf8(std::wstring_view text) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    std::uint32_t code = CodeUnit(text[i]);
+    if (IsHighSurrogate(code) && i + 1 < text.size() && IsLowSurrogate(CodeUnit(text[i + 1]))) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (CodeUnit(text[i + 1]) - 0xDC00);
+      ++i;
+    } else if (IsHighSurrogate(code) || IsLowSurrogate(code) || code > 0x10FFFF) {
+      code = 0xFFFD;
+    }
+    if (code < 0x80) {
+      bytes += static_cast<char>(code);
+    } else if (code < 0x800) {
+      bytes += static_cast<char>(0xC0 | (code >> 6));
+      bytes += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+      bytes += static_cast<char>(0xE0 | (code >> 12));
+      bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      bytes += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      bytes += static_cast<char>(0xF0 | (code >> 18));
+      bytes += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+      bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      bytes += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+  return bytes;
+}
+
+}  // namespace tq

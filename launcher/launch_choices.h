@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "launcher/launch_settings.h"
+
+namespace tq {
+
+class ProcessServices;
+
+// What a run does beyond what the launcher always did, worked out from the
+// settings file: full paths, environment references expanded. Empty
+// members change nothing.
+struct LaunchChoices {
+  // The Java runtime folder to take instead of the registry's.
+  std::wstring javaHome;
+  std::wstring javaOptions;
+  bool singleInstance = false;
+  std::wstring logFile;
+  std::wstring javaOutput;
+};
+
+struct ResolvedSettings {
+  LaunchChoices choices;
+  std::optional<SettingsProblem> problem;
+};
+
+// The settings made into choices for the launcher in launcherFolder:
+// %NAME% references expanded, a relative path taken from the launcher's
+// folder. A path too long for Windows, or options that would make the Java
+// command line too long, is a problem of the setting.
+ResolvedSettings ResolveSettings(const LaunchSettings& settings, const std::wstring& launcherFolder,
+                                 ProcessServices& process);
+
+// The longest command line Windows starts (32,768 characters less the NUL).
+inline constexpr std::size_t kLongestCommandLine = 32767;
+
+}  // namespace tq

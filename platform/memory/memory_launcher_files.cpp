@@ -1,0 +1,78 @@
+#include "platform/memory/memory_launcher_files.h"
+
+#include "common/error.h"
+
+namespace tq {
+namespace {
+
+std::wstring Folded(const std::wstring& path) {
+  std::wstring folded = path;
+  for (wchar_t& c : folded) {
+    c = c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+  }
+  return folded;
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+  const std::size_t slash = path.find_last_of(L'\\');
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+}  // namespace
+
+void MemoryLauncherFiles::Enter(Operation operation, const std::wstring& argument) {
+  journal_.Add(operation, argument);
+  faults_.CountCallAndRaise(operation);
+}
+
+void MemoryLauncherFiles::AddFile(const std::wstring& path, std::string bytes) {
+  files_[Folded(path)] = std::move(bytes);
+}
+
+void MemoryLauncherFiles::DenyRead(const std::wstring& path) { unreadable_.insert(Folded(path)); }
+
+std::optional<std::string> MemoryLauncherFiles::ReadFile(const std::wstring& path,
+                                                         std::size_t limit) {
+  Enter(Operation::kReadFile, path);
+  const std::wstring key = Folded(path);
+  if (unreadable_.contains(key)) {
+    throw PermissionDenied();
+  }
+  const auto file = files_.find(key);
+  if (file == files_.end()) {
+    return std::nullopt;
+  }
+  return file->second.substr(0, limit + 1);
+}
+
+std::wstring MemoryLauncherFiles::FromAnsi(const std::string& bytes) {
+  return FromCodePage(codePage_, bytes);
+}
+
+std::wstring MemoryLauncherFiles::TemporaryFolder() {
+  Enter(Operation::kTemporaryFolder);
+  return temporaryFolder;
+}
+
+std::uint64_t MemoryLauncherFiles::OpenLog(const std::wstring& path) {
+  Enter(Operation::kOpenLog, path);
+  bool writable = false;
+  for (const std::wstring& folder : writableFolders) {
+    writable = writable || Folded(FolderOf(path)) == Folded(folder);
+  }
+  if (!writable) {
+    throw PathNotFound();
+  }
+  openLog_ = path;
+  return logs[path].size();
+}
+
+void MemoryLauncherFiles::AppendLog(const std::string& bytes) {
+  Enter(Operation::kAppendLog);
+  if (openLog_.empty()) {
+    throw Error(5, L"Invalid procedure call or argument");
+  }
+  logs[openLog_] += bytes;
+}
+
+}  // namespace tq

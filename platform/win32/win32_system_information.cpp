@@ -1,0 +1,86 @@
+#include "platform/win32/win32_system_information.h"
+
+#include <cstring>
+
+#include "common/decimal_text.h"
+#include "platform/win32/windows_api.h"
+
+namespace tq {
+namespace {
+
+std::uint64_t Ticks(const FILETIME& time) {
+  return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+std::wstring VersionText(DWORD high, DWORD low) {
+  return DecimalText(HIWORD(high)) + L"." + DecimalText(LOWORD(high)) + L"." +
+         DecimalText(HIWORD(low)) + L"." + DecimalText(LOWORD(low));
+}
+
+}  // namespace
+
+LocalTime Win32SystemInformation::Now() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+}
+
+std::uint64_t Win32SystemInformation::MillisecondsSinceStart() {
+  FILETIME created{};
+  FILETIME exited{};
+  FILETIME kernel{};
+  FILETIME user{};
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user) ||
+      Ticks(now) < Ticks(created)) {
+    return 0;
+  }
+  return (Ticks(now) - Ticks(created)) / 10000;  // 100 ns to ms
+}
+
+unsigned long Win32SystemInformation::ProcessId() { return GetCurrentProcessId(); }
+
+std::wstring Win32SystemInformation::LauncherVersion() {
+  // Read from our own version resource: the version DLL's functions would
+  // load a DLL for four numbers.
+  HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16));  // RT_VERSION
+  HGLOBAL loaded = resource != nullptr ? LoadResource(nullptr, resource) : nullptr;
+  const auto* bytes = static_cast<const unsigned char*>(loaded ? LockResource(loaded) : nullptr);
+  const DWORD size = resource != nullptr ? SizeofResource(nullptr, resource) : 0;
+  constexpr DWORD kSignature = 0xFEEF04BD;
+  for (DWORD at = 0; bytes != nullptr && at + sizeof(VS_FIXEDFILEINFO) <= size; at += 4) {
+    DWORD signature = 0;
+    std::memcpy(&signature, bytes + at, sizeof signature);
+    if (signature == kSignature) {
+      VS_FIXEDFILEINFO info{};
+      std::memcpy(&info, bytes + at, sizeof info);
+      return L"version " + VersionText(info.dwFileVersionMS, info.dwFileVersionLS);
+    }
+  }
+  return L"of unknown version";
+}
+
+std::wstring Win32SystemInformation::WindowsVersion() {
+  OSVERSIONINFOEXW version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  std::wstring text = L"Windows of unknown version";
+  if (GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&version))) {
+    text = L"Windows " + DecimalText(version.dwMajorVersion) + L"." +
+           DecimalText(version.dwMinorVersion) + L"." + DecimalText(version.dwBuildNumber);
+    if (version.szCSDVersion[0] != L'\0') {
+      text += L" ";
+      text += version.szCSDVersion;
+    }
+  }
+#ifdef _WIN64
+  text += L"; the 64-bit build of the launcher";
+#else
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  text += wow64 ? L"; the 32-bit launcher on 64-bit Windows" : L"; the 32-bit launcher";
+#endif
+  return text;
+}
+
+}  // namespace tq

@@ -1,0 +1,77 @@
+#include "runtime/decision_log.h"
+
+#include "common/decimal_text.h"
+#include "common/error.h"
+#include "common/unicode_text.h"
+#include "interfaces/launcher_files.h"
+#include "interfaces/system_information.h"
+
+namespace tq {
+namespace {
+
+// Notepad takes a file that begins with it for UTF-8 on every Windows from
+// XP on; without it, XP's Notepad reads the bytes as ANSI.
+constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
+
+std::wstring TwoDigits(int number) {
+  return std::wstring(number < 10 ? L"0" : L"") + DecimalText(number);
+}
+
+std::wstring ThreeDigits(int number) {
+  return std::wstring(number < 100 ? L"0" : L"") + TwoDigits(number);
+}
+
+}  // namespace
+
+std::wstring DecisionLog::Stamp(int year, int month, int day, int hour, int minute, int second,
+                                int millisecond, unsigned long long sinceStart, unsigned long pid) {
+  return DecimalText(year) + L"-" + TwoDigits(month) + L"-" + TwoDigits(day) + L" " +
+         TwoDigits(hour) + L":" + TwoDigits(minute) + L":" + TwoDigits(second) + L"." +
+         ThreeDigits(millisecond) + L" +" + DecimalText(static_cast<long long>(sinceStart)) +
+         L" ms [" + DecimalText(static_cast<long long>(pid)) + L"] ";
+}
+
+void DecisionLog::Open(const std::wstring& path) {
+  if (tried_ || files_ == nullptr) {
+    return;
+  }
+  tried_ = true;
+  try {
+    const bool empty = files_->OpenLog(path) == 0;
+    opened_ = true;
+    if (empty) {
+      files_->AppendLog(kUtf8Bom);
+    }
+    on_ = true;
+  } catch (const Error&) {
+    on_ = false;
+  }
+}
+
+void DecisionLog::Write(std::wstring_view text) {
+  if (!on_) {
+    return;
+  }
+  const LocalTime now = system_->Now();
+  std::wstring line =
+      Stamp(now.year, now.month, now.day, now.hour, now.minute, now.second, now.millisecond,
+            system_->MillisecondsSinceStart(), system_->ProcessId());
+  // One step, one line: line breaks in a message or an error's text would
+  // break the log's shape.
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') {
+      continue;
+    }
+    line += text[i] == L'\n' || text[i] == L'\r' ? std::wstring_view(L" / ")
+            : text[i] < L' '                     ? std::wstring_view(L" ")
+                                                 : text.substr(i, 1);
+  }
+  line += L"\r\n";
+  try {
+    files_->AppendLog(ToUtf8(line));
+  } catch (const Error&) {
+    on_ = false;
+  }
+}
+
+}  // namespace tq

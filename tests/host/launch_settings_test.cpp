@@ -1,0 +1,241 @@
+// The settings file beside the launcher: how its bytes are read on every
+// Windows, what its lines may say, and how its values become paths.
+
+#include "launcher/launch_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/unicode_text.h"
+#include "launcher/launch_choices.h"
+#include "launcher/launcher_paths.h"
+#include "launcher/settings_text.h"
+#include "platform/memory/code_pages.h"
+#include "platform/memory/memory_process_services.h"
+
+namespace tq {
+namespace {
+
+std::string Utf16(std::wstring_view text, bool littleEndian) {
+  std::string bytes = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+  for (const wchar_t c : text) {
+    const char low = static_cast<char>(c & 0xFF);
+    const char high = static_cast<char>((c >> 8) & 0xFF);
+    bytes += littleEndian ? std::string{low, high} : std::string{high, low};
+  }
+  return bytes;
+}
+
+DecodingResult Decode(std::string_view bytes) {
+  return DecodeText(bytes, [](const std::string& ansi) { return FromWindows1252(ansi); });
+}
+
+// The one file as Notepad saves it on Windows XP (ANSI, "Unicode") and on
+// Windows 10 and 11 (UTF-8, with and without its mark), and as "Unicode big
+// endian": each must read as the same settings, letters beyond ASCII too.
+TEST(SettingsFileTest, EveryEncodingNotepadSavesReadsTheSame) {
+  const std::wstring text =
+      L"; Tovane Quillon\r\n[Java]\r\nHome=C:\\Programme\\Tovane \u00dcber\\jre\r\n"
+      L"Options=-Dname=\u00e9t\u00e9\r\n";
+  const std::vector<std::pair<std::string, TextEncoding>> files = {
+      {ToWindows1252(text), TextEncoding::kAnsi},
+      {Utf16(text, true), TextEncoding::kUtf16LeWithBom},
+      {"\xEF\xBB\xBF" + ToUtf8(text), TextEncoding::kUtf8WithBom},
+      {ToUtf8(text), TextEncoding::kUtf8},
+      {Utf16(text, false), TextEncoding::kUtf16BeWithBom},
+  };
+  for (const auto& [bytes, encoding] : files) {
+    SCOPED_TRACE(std::string(EncodingName(encoding).begin(), EncodingName(encoding).end()));
+    const DecodingResult decoded = Decode(bytes);
+    ASSERT_TRUE(decoded.decoded);
+    EXPECT_EQ(decoded.decoded->encoding, encoding);
+    const ParsedSettings parsed = ParseSettings(decoded.decoded->text);
+    ASSERT_FALSE(parsed.problem) << parsed.problem->line;
+    EXPECT_EQ(parsed.settings.javaHome->text, L"C:\\Programme\\Tovane \u00dcber\\jre");
+    EXPECT_EQ(parsed.settings.javaHome->line, 3);
+    EXPECT_EQ(parsed.settings.javaOptions->text, L"-Dname=\u00e9t\u00e9");
+  }
+
+  // Beyond the Basic Multilingual Plane, the same surrogate pair from UTF-8
+  // and from UTF-16.
+  const std::wstring clef = {static_cast<wchar_t>(0xD834), static_cast<wchar_t>(0xDD1E)};
+  EXPECT_EQ(Decode("\xF0\x9D\x84\x9E").decoded->text, clef);
+  EXPECT_EQ(Decode(Utf16(clef, true)).decoded->text, clef);
+  EXPECT_EQ(ToUtf8(clef), "\xF0\x9D\x84\x9E");
+}
+
+TEST(SettingsFileTest, BytesThatAreNoTextAreRefusedWithTheirLine) {
+  struct Case {
+    std::string bytes;
+    int line;
+    const wchar_t* what;
+  };
+  const std::vector<Case> cases = {
+      // A byte that ends no UTF-8 sequence after the mark, an overlong form,
+      // an encoded surrogate.
+      {"\xEF\xBB\xBF[Java]\r\nHome=C:\\\xFC"
+       "ber",
+       2, L"this line holds bytes that are not UTF-8"},
+      {"\xEF\xBB\xBF\n\n\xC0\xAF", 3, L"this line holds bytes that are not UTF-8"},
+      {"\xEF\xBB\xBF\xED\xA0\x80", 1, L"this line holds bytes that are not UTF-8"},
+      {"\xFF\xFE[\0J", 0, L"the file ends in the middle of a UTF-16 character"},
+      {std::string("\xFF\xFE\x0A\x00\x00\xD8", 6), 2, L"this line holds a broken UTF-16 character"},
+      // UTF-16 saved without its mark reads as ANSI with NULs in it.
+      {std::string("[\0J\0", 4), 1,
+       L"this line holds a NUL character (a UTF-16 file must begin with its byte order mark)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    const DecodingResult decoded = Decode(c.bytes);
+    EXPECT_FALSE(decoded.decoded);
+    ASSERT_TRUE(decoded.problem);
+    EXPECT_EQ(decoded.problem->line, c.line);
+    EXPECT_EQ(decoded.problem->what, c.what);
+  }
+  // Without a mark, bytes that are no UTF-8 are the system's code page.
+  EXPECT_EQ(Decode("Home=C:\\\xFC").decoded->text, L"Home=C:\\\u00fc");
+}
+
+TEST(SettingsFileTest, LinesAreSectionsKeysCommentsOrBlankInAnyCaseAndSpacing) {
+  const ParsedSettings parsed = ParseSettings(
+      L"\r\n  ; a comment\n# another\r[ java ]\r\n  HOME  =  \"C:\\Program Files\\jre\"  \r\n"
+      L"options=-Xmx512m  -Da=\"b c\"\n[LAUNCHER]\nsingleinstance=Yes\n[log]\nfile=\nJavaOutput=x");
+  ASSERT_FALSE(parsed.problem) << parsed.problem->line;
+  const LaunchSettings& settings = parsed.settings;
+  EXPECT_EQ(settings.javaHome->text, L"C:\\Program Files\\jre");  // quotes of a path go
+  EXPECT_EQ(settings.javaHome->line, 5);
+  EXPECT_EQ(settings.javaOptions->text, L"-Xmx512m  -Da=\"b c\"");  // options stay as written
+  EXPECT_TRUE(settings.SingleInstance());
+  EXPECT_EQ(settings.logFile->text, L"");
+  EXPECT_EQ(settings.javaOutput->text, L"x");
+  EXPECT_FALSE(ParseSettings(L"[Launcher]\nSingleInstance=NO").settings.SingleInstance());
+  EXPECT_FALSE(ParseSettings(L"").problem);
+}
+
+TEST(SettingsFileTest, EveryMistakeIsNamedByItsLineAndSetting) {
+  struct Case {
+    const wchar_t* text;
+    int line;
+    const wchar_t* setting;
+    const wchar_t* what;
+  };
+  const std::vector<Case> cases = {
+      {L"[Java]\nHome=jre\n[Jav]", 3, L"",
+       L"[Jav] is not a section of this file; its sections are [Java], [Launcher] and [Log]"},
+      {L"[Java]\nHomme=jre", 2, L"[Java] Homme",
+       L"not a key of [Java]; its keys are Home, Options"},
+      {L"[Log]\nHome=jre", 2, L"[Log] Home", L"not a key of [Log]; its keys are File, JavaOutput"},
+      {L"Home=jre", 1, L"Home", L"outside any section; put [Java], [Launcher] or [Log] above it"},
+      {L"[Java]\nHome=a\n\nhome=b", 4, L"[Java] Home", L"given twice; first on line 2"},
+      {L"[Launcher]\nSingleInstance=maybe", 2, L"[Launcher] SingleInstance",
+       L"\"maybe\" is not allowed; write yes or no"},
+      {L"[Launcher]\nSingleInstance=", 2, L"[Launcher] SingleInstance",
+       L"\"\" is not allowed; write yes or no"},
+      {L"[Java]\nHome jre", 2, L"", L"\"Home jre\" is not a setting: write key=value, as Home=jre"},
+      {L"[Java]\n=jre", 2, L"", L"\"=jre\" is not a setting: write key=value, as Home=jre"},
+      {L"[Java\nHome=jre", 1, L"", L"\"[Java\" is not a section: a section line is [Name]"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
+    const ParsedSettings parsed = ParseSettings(c.text);
+    ASSERT_TRUE(parsed.problem);
+    EXPECT_EQ(parsed.problem->line, c.line);
+    EXPECT_EQ(parsed.problem->setting, c.setting);
+    EXPECT_EQ(parsed.problem->what, c.what);
+    EXPECT_FALSE(parsed.settings.javaHome) << "a file with a mistake sets nothing";
+  }
+  const ParsedSettings tooLong =
+      ParseSettings(L"[Java]\nOptions=" + std::wstring(kLongestSettingValue + 1, L'x'));
+  ASSERT_TRUE(tooLong.problem);
+  EXPECT_EQ(tooLong.problem->what, L"too long: 32768 characters, where 32767 is the most");
+}
+
+class ResolveSettingsTest : public ::testing::Test {
+ protected:
+  ResolveSettingsTest() {
+    process.environment = {{L"JAVA_HOME", L"D:\\Java\\jre8"}, {L"APPDATA", L"C:\\Users\\a"}};
+  }
+
+  ResolvedSettings Resolve(const std::wstring& text, const std::wstring& folder = L"C:\\App") {
+    const ParsedSettings parsed = ParseSettings(text);
+    EXPECT_FALSE(parsed.problem);
+    return ResolveSettings(parsed.settings, folder, process);
+  }
+
+  Journal journal;
+  FaultPlan faults;
+  MemoryProcessServices process{journal, faults, L"C:\\App", L"C:\\"};
+};
+
+TEST_F(ResolveSettingsTest, PathsAreExpandedAndTakenFromTheLauncherFolder) {
+  struct Case {
+    const wchar_t* home;
+    const wchar_t* folder;
+    const wchar_t* full;
+  };
+  const std::vector<Case> cases = {
+      {L"jre", L"C:\\App", L"C:\\App\\jre"},
+      {L"..\\jre", L"C:\\App", L"C:\\App\\..\\jre"},
+      {L"jre", L"C:\\", L"C:\\jre"},
+      {L"\\Java\\jre", L"D:\\App", L"D:\\Java\\jre"},
+      {L"%JAVA_HOME%", L"C:\\App", L"D:\\Java\\jre8"},
+      {L"%java_home%\\", L"C:\\App", L"D:\\Java\\jre8"},
+      {L"%UNDEFINED%\\jre", L"C:\\App", L"C:\\App\\%UNDEFINED%\\jre"},
+      {L"\\\\server\\share\\jre", L"C:\\App", L"\\\\server\\share\\jre"},
+      {L"E:jre", L"C:\\App", L"E:jre"},
+      {L"C:\\", L"C:\\App", L"C:\\"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(c.home)));
+    const ResolvedSettings resolved = Resolve(
+        std::wstring(L"[Java]\nHome=") + c.home + L"\n[Log]\nJavaOutput=" + c.home, c.folder);
+    ASSERT_FALSE(resolved.problem);
+    EXPECT_EQ(resolved.choices.javaHome, c.full);
+  }
+  const ResolvedSettings resolved = Resolve(
+      L"[Java]\nOptions=-Xmx1g "
+      L"-Dhome=%APPDATA%\n[Log]\nFile=%APPDATA%\\tq.log\nJavaOutput=out.txt");
+  EXPECT_EQ(resolved.choices.javaOptions, L"-Xmx1g -Dhome=C:\\Users\\a");
+  EXPECT_EQ(resolved.choices.logFile, L"C:\\Users\\a\\tq.log");
+  EXPECT_EQ(resolved.choices.javaOutput, L"C:\\App\\out.txt");
+  EXPECT_EQ(resolved.choices.javaHome, L"") << "no Home: the registry decides";
+}
+
+TEST_F(ResolveSettingsTest, PathsTooLongForWindowsAreProblemsOfTheirSetting) {
+  // 233 characters leave room for "\lib\javax.comm.properties" in 259.
+  const std::wstring longest = L"C:\\" + std::wstring(230, L'j');
+  EXPECT_FALSE(Resolve(L"[Java]\nHome=" + longest).problem);
+  const ResolvedSettings home = Resolve(L"[Java]\n\nHome=" + longest + L"j");
+  ASSERT_TRUE(home.problem);
+  EXPECT_EQ(home.problem->line, 3);
+  EXPECT_EQ(home.problem->setting, L"[Java] Home");
+  EXPECT_EQ(home.problem->what, L"too long: " + longest +
+                                    L"j has 234 characters, and 233 "
+                                    L"characters at most leave room for the files in it");
+  EXPECT_EQ(home.choices.javaHome, L"") << "nothing is chosen from a file with a problem";
+
+  EXPECT_FALSE(Resolve(L"[Log]\nFile=C:\\" + std::wstring(256, L'l')).problem);
+  const ResolvedSettings log = Resolve(L"[Log]\nFile=C:\\" + std::wstring(257, L'l'));
+  ASSERT_TRUE(log.problem);
+  EXPECT_EQ(log.problem->setting, L"[Log] File");
+
+  // %NAME% can make a short line long.
+  process.environment[L"BIG"] = std::wstring(32500, L'x');
+  const ResolvedSettings options = Resolve(L"[Java]\nOptions=%BIG%");
+  ASSERT_TRUE(options.problem);
+  EXPECT_EQ(options.problem->setting, L"[Java] Options");
+}
+
+TEST(LauncherPathsTest, TheSettingsFileAndTheLogAreNamedAfterTheProgram) {
+  EXPECT_EQ(SiblingFile(L"C:\\App\\TovaneQuillon.exe", L".ini"), L"C:\\App\\TovaneQuillon.ini");
+  EXPECT_EQ(SiblingFile(L"C:\\App\\Server.EXE", L".ini"), L"C:\\App\\Server.ini");
+  EXPECT_EQ(SiblingFile(L"C:\\App\\launcher", L".ini"), L"C:\\App\\launcher.ini");
+  EXPECT_EQ(ProgramBaseName(L"C:\\My App.v2\\Tovane Server.exe"), L"Tovane Server");
+  EXPECT_EQ(FolderOfPath(L"C:\\TovaneQuillon.exe"), L"C:\\");
+  EXPECT_EQ(FolderOfPath(L"\\\\server\\share\\TovaneQuillon.exe"), L"\\\\server\\share");
+}
+
+}  // namespace
+}  // namespace tq
