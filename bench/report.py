@@ -126,8 +126,26 @@ def startup_summary(rows):
     usage["working_set_difference_bytes"] = difference
     usage["working_set_target_bytes"] = WORKING_SET_TARGET_BYTES
     usage["met"] = difference <= WORKING_SET_TARGET_BYTES
-    return {"runs_each": min(len(runs["launcher"]), len(runs["floor"])), "figures": figures,
-            "usage": usage}
+    summary = {"runs_each": min(len(runs["launcher"]), len(runs["floor"])), "figures": figures,
+               "usage": usage}
+    settings = {int(r["run"]): r for r in rows if r["program"] == "settings"}
+    if settings:
+        # The same launcher with a settings file beside it (options, the
+        # guard, a log), against the launcher without one, run by run.
+        paired_settings = sorted(set(settings) & set(runs["launcher"]))
+        key = "start_to_visible_ms"
+        summary["with_settings"] = {
+            "runs": len(settings),
+            "start_to_visible_median_ms": median([r[key] for r in settings.values()]),
+            "start_to_visible_quartiles_ms": quartiles([r[key] for r in settings.values()]),
+            "without_settings_median_ms": median([r[key] for r in runs["launcher"].values()]),
+            "paired_difference_median_ms": median(
+                [settings[n][key] - runs["launcher"][n][key] for n in paired_settings]),
+            "peak_working_set_median_bytes": median(
+                [r["peak_working_set_bytes"] for r in settings.values()]),
+            "exit_codes": sorted(set(int(r["exit_code"]) for r in settings.values())),
+        }
+    return summary
 
 
 # --- The executable --------------------------------------------------------------
@@ -223,6 +241,15 @@ def print_table(results):
                                     u["floor"]["peak_handles_median"],
                                     u["launcher"]["peak_handles_median"] -
                                     u["floor"]["peak_handles_median"]))
+    w = s.get("with_settings")
+    if w:
+        print()
+        print("With a settings file (options, single instance, a decision log), %d runs:" % w["runs"])
+        print("  process start -> window visible %.1f ms [%.0f-%.0f], without one %.1f ms; "
+              "paired difference %.1f ms; peak working set %s; exit codes %s" % (
+                  w["start_to_visible_median_ms"], *w["start_to_visible_quartiles_ms"],
+                  w["without_settings_median_ms"], w["paired_difference_median_ms"],
+                  kib(w["peak_working_set_median_bytes"]), w["exit_codes"]))
     e = results["executable"]
     print()
     print("%s: %d bytes (%s) total, target <=600 KB %s" % (

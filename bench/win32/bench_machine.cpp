@@ -6,6 +6,7 @@
 #include "launcher/java_command.h"
 #include "platform/win32/unique_any.h"
 #include "runtime/support_files.h"
+#include "tests/e2e/java_runtimes.h"
 #include "tests/launcher_expectations.h"
 
 namespace tq::bench {
@@ -34,12 +35,17 @@ std::wstring CopyProgram(const std::wstring& program, const std::wstring& folder
 
 BenchMachine::BenchMachine(const BenchPrograms& programs)
     : launcher_(scratch_.path(), L"Tovane Quillon", programs.launcher),
+      withSettings_(scratch_.path(), L"Tovane Quillon Settings", programs.launcher),
       runtime_(scratch_.path() + L"\\Java\\jre6"),
       floor_(CopyProgram(programs.floor, scratch_.path() + L"\\Floor", L"floor.exe")) {
   e2e::PlaceStandIn(programs.standInJava, java());
   for (const SupportFile& file : kSupportFiles) {
     CreateEmptyFile(runtime_ + TestedPath(file));
   }
+  e2e::WriteFileBytes(withSettings_.folder() + L"\\TovaneQuillon.ini",
+                      "; what a deployer writes\r\n[Java]\r\nOptions=-Xmx512m "
+                      "-Dfile.encoding=UTF-8\r\n[Launcher]\r\nSingleInstance=yes\r\n"
+                      "[Log]\r\nFile=launcher.log\r\n");
   registry_.RemoveTree(HKEY_LOCAL_MACHINE, expected::kJavaRuntimeKey);
   // One runtime too old to be taken, then the one that is.
   e2e::RegisterJavaRuntime(registry_, L"1.4.2_19", L"C:\\Java\\j2re1.4.2_19");

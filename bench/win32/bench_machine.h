@@ -5,7 +5,8 @@
 // name, a Java runtime registered in the 32-bit registry view whose java.exe
 // is the stand-in and which already holds the four support files (so the
 // launcher does its whole discovery, looks for each file, and copies
-// nothing), and the floor program. Everything it made is removed, and the
+// nothing), a second copy of the launcher with a settings file, and the
+// floor program. Everything it made is removed, and the
 // registry restored, on destruction.
 
 #include <string>
@@ -28,6 +29,11 @@ class BenchMachine {
   BenchMachine& operator=(const BenchMachine&) = delete;
 
   [[nodiscard]] const e2e::LauncherLayout& launcher() const noexcept { return launcher_; }
+  // The same launcher in a folder of its own, with a settings file of the
+  // usual kind beside it: Java options, the guard, a decision log.
+  [[nodiscard]] const e2e::LauncherLayout& launcherWithSettings() const noexcept {
+    return withSettings_;
+  }
   [[nodiscard]] const std::wstring& floor() const noexcept { return floor_; }
   // The Java runtime's java.exe: the program both start.
   [[nodiscard]] std::wstring java() const;
@@ -42,6 +48,7 @@ class BenchMachine {
   // folder goes.
   e2e::ScratchFolder scratch_;
   e2e::LauncherLayout launcher_;
+  e2e::LauncherLayout withSettings_;
   std::wstring runtime_;
   std::wstring floor_;
   e2e::RegistryScope registry_;

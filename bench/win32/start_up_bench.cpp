@@ -8,6 +8,7 @@
 // counted runs of each program follow one warm-up run of each, which is
 // not written: the first start of a program pays for loading it from disk.
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -92,16 +93,23 @@ int Run(int argc, wchar_t** argv) {
       "launcher",
       {machine.launcher().launcher(), L"", machine.launcher().folder(), {}, machine.java()}};
   const Program floor{"floor", {machine.floor(), machine.javaCommand(), L"", {}, machine.java()}};
+  const Program withSettings{"settings",
+                             {machine.launcherWithSettings().launcher(),
+                              L"",
+                              machine.launcherWithSettings().folder(),
+                              {},
+                              machine.java()}};
 
   CsvFile csv(out);
   Report(floor.name, "warm-up", RunOnce(machine, floor));
   Report(launcher.name, "warm-up", RunOnce(machine, launcher));
+  Report(withSettings.name, "warm-up", RunOnce(machine, withSettings));
   for (unsigned run = 1; run <= runs; ++run) {
-    // Each program goes first in every other pair, so a drift of the
-    // machine's speed during the run weighs on both alike.
-    const Program& first = run % 2 == 1 ? floor : launcher;
-    const Program& second = run % 2 == 1 ? launcher : floor;
-    for (const Program* program : {&first, &second}) {
+    // Each program goes first in turn, so a drift of the machine's speed
+    // during the run weighs on all alike.
+    const std::array<const Program*, 3> order = {&floor, &launcher, &withSettings};
+    for (unsigned i = 0; i < order.size(); ++i) {
+      const Program* program = order[(i + run) % order.size()];
       const RunObservation observation = RunOnce(machine, *program);
       csv.Write(program->name, run, observation);
       Report(program->name, std::to_string(run).c_str(), observation);
