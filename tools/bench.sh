@@ -74,9 +74,10 @@ echo "== micro-benchmarks of the portable core (host)"
 step="measuring the start-up under Wine"
 echo "== start-up under Wine ($flavour): the launcher and the floor, $runs runs each after a warm-up"
 tools/wine-session.sh start "$work/wine" "$PWD/$win_build/tq_idle.exe" "$bits" >/dev/null
+tools/wine-session.sh open "$work/wine" bench
 (
   # shellcheck source=/dev/null
-  . "$work/wine/env"
+  . "$work/wine/sessions/bench/env"
   wine --version >"$work/wine-version" 2>&1 </dev/null
   # Wine's output goes to a file, never a pipe (see tools/wine-run.sh);
   # the progress is shown from there.

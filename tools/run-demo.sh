@@ -54,13 +54,14 @@ cleanup() { tools/wine-session.sh stop "$demo" || true; }
 trap cleanup EXIT
 step="making a Wine prefix"
 echo "== making a Wine prefix in $demo (about 15 s)"
-if ! tools/wine-session.sh start "$demo" "$build/tq_idle.exe" "$bits" >"$demo/session.log" 2>&1; then
+if ! { tools/wine-session.sh start "$demo" "$build/tq_idle.exe" "$bits" &&
+  tools/wine-session.sh open "$demo" demo; } >"$demo/session.log" 2>&1; then
   tail -n 5 "$demo/session.log" >&2
   echo "run-demo: Wine could not make its prefix or start its session (see $demo/session.log)" >&2
   exit 1
 fi
 # shellcheck source=/dev/null
-. "$demo/env"
+. "$demo/sessions/demo/env"
 c=$WINEPREFIX/drive_c
 
 step="laying out the demo machine"
