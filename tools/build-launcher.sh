@@ -9,6 +9,9 @@ source=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:?build folder}
 processor=${2:-i686}
 log=$build.log
+# Every file compiled anew: a compiler cache would hand back objects of an
+# earlier build, and hide a build that does not repeat itself.
+unset CMAKE_C_COMPILER_LAUNCHER CMAKE_CXX_COMPILER_LAUNCHER
 if cmake -S "$source" -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$source/cmake/mingw-w64-$processor.cmake" -DTQ_THREAD_MODEL=win32 \
   -DTQ_PRODUCT_ONLY=ON -DCMAKE_BUILD_TYPE=MinSizeRel >"$log" 2>&1 &&

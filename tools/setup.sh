@@ -19,7 +19,7 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev clang-format clang-tidy
+  cmake ninja-build ccache g++ clang libclang-rt-14-dev clang-format clang-tidy
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb xauth x11-apps imagemagick
   python3 python3-pefile locales osslsigncode openssl

@@ -3,99 +3,159 @@
 #   1. host: the portable core's unit tests on Linux, with ASan and UBSan;
 #   2. win32: the same core plus the Win32 layer as a Windows test program,
 #      the resource checks and the end-to-end tests of TovaneQuillon.exe,
-#      all under Wine in a throwaway prefix and a virtual X server;
+#      all under Wine, each test in a Wine session of its own;
 #   3. win64: the same Windows programs built for 64 bits, under Wine;
-#   4. fuzz: bounded libFuzzer runs of the registry helpers and discovery;
+#   4. fuzz: bounded libFuzzer runs of every fuzz target;
 #   5. lint: clang-format over every C++ file, clang-tidy over the core.
 # The machine decides how the Windows side runs (tools/machine.sh): where
 # 32-bit Windows programs run, both builds run all of their tests; where
 # they cannot (or TQ_WINDOWS_64BIT_ONLY=1), the 32-bit build gets only the
 # checks that need no Wine and everything else runs on the 64-bit build.
-# Ends with one line "N passed, N failed" over what ran.
+#
+# The builds come first, one after the other (they keep both cores busy);
+# then the layers' tests run at once, since the end-to-end tests spend most
+# of their time waiting on the launcher's own timers. Work that only
+# computes (fuzzing, the reproducible builds, clang-tidy) runs at a lower
+# priority, so that it takes the time the launchers leave and does not
+# delay them. Each layer's output is shown whole when it ends, with its
+# result and time. Ends with one line "N passed, N failed" over what ran.
+#
+#   TQ_TEST_LAYERS="host win64"   only these layers (host win32 win64 fuzz lint)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh || { echo "test: the set-up failed (see above); nothing was tested"; exit 1; }
 # shellcheck source=tools/machine.sh
 . tools/machine.sh
 
-passed=0
-failed=0
-status=0
 start=$(date +%s)
+work=$(mktemp -d /tmp/tq-test.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+layers=${TQ_TEST_LAYERS:-host win32 win64 fuzz lint}
+wanted() { [[ " $layers " == *" $1 "* ]]; }
 
-fail() {
-  echo "=== $1"
-  failed=$((failed + 1))
-  status=1
-}
-
-# layer PRESET [CTEST ARGUMENTS...]: builds the preset and runs its tests.
-layer() {
-  local preset=$1 log began
-  shift
-  began=$(date +%s)
-  log=$(mktemp)
-  echo "=== $preset: configure and build"
-  if ! cmake --preset "$preset" >"$log" 2>&1; then
-    cat "$log"
-    fail "$preset: configuring failed"
-    rm -f "$log"
-    return
-  fi
-  if ! cmake --build --preset "$preset" -j2 >"$log" 2>&1; then
-    cat "$log"
-    fail "$preset: build failed"
-    rm -f "$log"
-    return
-  fi
-  echo "=== $preset: test${1:+ ($*)}"
-  ctest --preset "$preset" "$@" 2>&1 | tee "$log"
-  [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
-  local line total bad
-  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
-  if [ -z "$line" ]; then
-    fail "$preset: ctest ran no tests or did not finish"
-  else
-    bad=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
-    total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
-    passed=$((passed + total - bad))
-    failed=$((failed + bad))
-    echo "=== $preset: $((total - bad)) passed, $bad failed in $(($(date +%s) - began)) s"
-  fi
-  rm -f "$log"
-}
+# A compiler cache for rebuilds, where there is one (tools/setup.sh installs
+# it); CMake takes these for every build it configures.
+if command -v ccache >/dev/null 2>&1; then
+  export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+  # Paths below the clone are cached relative to it: another clone hits too.
+  export CCACHE_BASEDIR=$PWD
+fi
 
 echo "=== machine: can it run 32-bit Windows programs under Wine?"
 tq_probe_32bit_windows build/machine-probe
 if [ "$TQ_RUNS_32BIT" = yes ]; then
   echo "=== machine: yes; the Windows layers run on both the 32-bit and the 64-bit build"
+  win32_tests=()
+  # The release test builds and signs the 32-bit launcher, whichever build
+  # runs it: the win32 layer does.
+  win64_tests=(-E '^release$')
 else
   echo "=== machine: $(tq_flavour_line "the Windows layers run on the 64-bit build only")"
-fi
-
-layer host
-if [ "$TQ_RUNS_32BIT" = yes ]; then
-  layer win32
-  # The release test builds and signs the 32-bit launcher, whichever build
-  # runs it: the win32 layer did.
-  layer win64 -E '^release$'
-else
   # The shipped executable's own checks need no Wine.
-  layer win32 -LE wine
-  layer win64
-fi
-layer fuzz
-
-echo "=== lint: clang-format and clang-tidy"
-if tools/lint.sh; then
-  passed=$((passed + 1))
-else
-  fail "lint: failed"
+  win32_tests=(-LE wine)
+  win64_tests=()
 fi
 
-echo "test command took $(($(date +%s) - start)) s"
+failed_builds=0
+# build PRESET: configures and builds it; on failure shows the log.
+build() {
+  local preset=$1 began
+  began=$(date +%s)
+  if cmake --preset "$preset" >"$work/$preset.build" 2>&1 &&
+    cmake --build --preset "$preset" -j2 >>"$work/$preset.build" 2>&1; then
+    echo "=== $preset: built in $(($(date +%s) - began)) s"
+    return 0
+  fi
+  cat "$work/$preset.build"
+  echo "=== $preset: the build failed"
+  failed_builds=$((failed_builds + 1))
+  return 1
+}
+
+# run_layer NAME NICENESS COMMAND...: runs a layer's tests in the background;
+# its output goes to $work/NAME.out, its time to $work/NAME.time.
+run_layer() {
+  local name=$1 niceness=$2
+  shift 2
+  (
+    began=$(date +%s)
+    nice -n "$niceness" "$@" >"$work/$name.out" 2>&1
+    echo $? >"$work/$name.status"
+    echo $(($(date +%s) - began)) >"$work/$name.time"
+  ) &
+  echo "$!" >"$work/$name.pid"
+}
+
+echo "=== building"
+ready=()
+for preset in host win64 win32 fuzz; do
+  wanted "$preset" && build "$preset" && ready+=("$preset")
+done
+
+echo "=== testing: $layers"
+tests_began=$(date +%s)
+for preset in "${ready[@]}"; do
+  case $preset in
+    host) run_layer host 0 ctest --preset host ;;
+    win64) run_layer win64 0 ctest --preset win64 "${win64_tests[@]}" ;;
+    win32) run_layer win32 0 ctest --preset win32 "${win32_tests[@]}" ;;
+    fuzz) run_layer fuzz 10 ctest --preset fuzz ;;
+  esac
+done
+if wanted lint; then
+  run_layer lint 10 tools/lint.sh
+fi
+
+passed=0
+failed=$failed_builds
+# Reports each layer as it ends, in the order they end.
+pending=()
+for name in host win64 win32 fuzz lint; do
+  [ -f "$work/$name.pid" ] && pending+=("$name")
+done
+while [ ${#pending[@]} -gt 0 ]; do
+  still=()
+  for name in "${pending[@]}"; do
+    if [ ! -f "$work/$name.time" ]; then
+      still+=("$name")
+      continue
+    fi
+    wait "$(cat "$work/$name.pid")" 2>/dev/null
+    echo "=== $name: test"
+    cat "$work/$name.out"
+    status=$(cat "$work/$name.status")
+    seconds=$(cat "$work/$name.time")
+    if [ "$name" = lint ]; then
+      if [ "$status" -eq 0 ]; then
+        passed=$((passed + 1))
+        echo "=== lint: 1 passed, 0 failed in $seconds s"
+      else
+        failed=$((failed + 1))
+        echo "=== lint: failed in $seconds s"
+      fi
+      continue
+    fi
+    line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$work/$name.out" |
+      tail -n 1)
+    if [ -z "$line" ]; then
+      failed=$((failed + 1))
+      echo "=== $name: ctest ran no tests or did not finish"
+      continue
+    fi
+    bad=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+    total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+    [ "$status" -eq 0 ] || [ "$bad" -gt 0 ] || failed=$((failed + 1))
+    echo "=== $name: $((total - bad)) passed, $bad failed in $seconds s"
+  done
+  pending=("${still[@]+"${still[@]}"}")
+  [ ${#pending[@]} -gt 0 ] && sleep 1
+done
+
+echo "tests took $(($(date +%s) - tests_began)) s; the test command took $(($(date +%s) - start)) s"
 if [ "$TQ_RUNS_32BIT" != yes ]; then
   tq_flavour_line "the Windows layers ran on the 64-bit build only"
 fi
 echo "$passed passed, $failed failed"
-exit $status
+[ "$failed" -eq 0 ]
