@@ -1,6 +1,5 @@
 #include "launcher/launch_preparation.h"
 
-#include <exception>
 #include <new>
 #include <optional>
 #include <vector>
@@ -111,12 +110,6 @@ void OpenLog(const Preparation& platform, DecisionLog& log, const std::wstring& 
   log.Write(L"decision log: " + path + L" (" + reason + L")");
 }
 
-[[noreturn]] void End(UserInterface& ui, DecisionLog& log, unsigned exitCode) {
-  log.Write(L"the launcher ends with exit code " + DecimalText(exitCode));
-  ui.EndProcess(exitCode);
-  std::terminate();  // not reached: the process has ended
-}
-
 LaunchChoices Prepare(const Preparation& platform, ModMain& modMain, DecisionLog& log) {
   ProcessServices& process = platform.process;
   const LogSwitch logSwitch = FindLogSwitch(process.CommandLine());
@@ -141,7 +134,7 @@ LaunchChoices Prepare(const Preparation& platform, ModMain& modMain, DecisionLog
     const std::wstring message = SettingsProblemMessage(settingsFile, *reading.problem);
     log.Write(L"the settings file cannot be used: " + message);
     platform.ui.ShowMessage(message);
-    End(platform.ui, log, kExitBadSettings);
+    EndProcessAndLogIt(platform.ui, log, kExitBadSettings);
   }
 
   const LaunchChoices& choices = reading.choices;
@@ -154,7 +147,7 @@ LaunchChoices Prepare(const Preparation& platform, ModMain& modMain, DecisionLog
     if (!platform.guard.Claim(folder)) {
       log.Write(L"an application started from " + folder + L" still runs: nothing is started");
       platform.ui.ShowMessage(AlreadyRunningMessage(folder));
-      End(platform.ui, log, kExitAlreadyRunning);
+      EndProcessAndLogIt(platform.ui, log, kExitAlreadyRunning);
     }
     log.Write(L"single instance: this launcher holds the guard of " + folder);
   }

@@ -1,7 +1,6 @@
 #include "launcher/startup_sequence.h"
 
 #include <algorithm>
-#include <exception>
 #include <new>
 #include <optional>
 
@@ -16,12 +15,6 @@
 
 namespace tq {
 namespace {
-
-[[noreturn]] void End(UserInterface& ui, DecisionLog& log, unsigned exitCode) {
-  log.Write(L"the launcher ends with exit code " + DecimalText(exitCode));
-  ui.EndProcess(exitCode);
-  std::terminate();  // not reached: the process has ended
-}
 
 // The ten seconds after the start. With the log on, the Java process is
 // watched meanwhile, so that the log can tell whether it ended early and
@@ -64,7 +57,7 @@ void Timer1_Timer(UserInterface& ui, ProcessServices& process, ModMain& modMain,
   modMain.FindJavaHome();
   const unsigned long java = StartJavaApplication(process, modMain.JavaHomePath, choices, log);
   WaitAfterStart(ui, process, log, java);
-  End(ui, log, kExitStarted);
+  EndProcessAndLogIt(ui, log, kExitStarted);
 }
 
 std::wstring RuntimeErrorText(int number, const std::wstring& description) {
@@ -74,7 +67,7 @@ std::wstring RuntimeErrorText(int number, const std::wstring& description) {
 void ReportUntrappedError(UserInterface& ui, DecisionLog& log, const Error& error) {
   log.Write(L"error " + DecimalText(error.number()) + L": " + error.description() + L"; reported");
   ui.ShowMessage(RuntimeErrorText(error.number(), error.description()));
-  End(ui, log, kExitUntrappedError);
+  EndProcessAndLogIt(ui, log, kExitUntrappedError);
 }
 
 void RunTimerTick(UserInterface& ui, ProcessServices& process, ModMain& modMain,

@@ -1,10 +1,13 @@
 #include "runtime/decision_log.h"
 
+#include <exception>
+
 #include "common/decimal_text.h"
 #include "common/error.h"
 #include "common/unicode_text.h"
 #include "interfaces/launcher_files.h"
 #include "interfaces/system_information.h"
+#include "interfaces/user_interface.h"
 
 namespace tq {
 namespace {
@@ -72,6 +75,12 @@ void DecisionLog::Write(std::wstring_view text) {
   } catch (const Error&) {
     on_ = false;
   }
+}
+
+void EndProcessAndLogIt(UserInterface& ui, DecisionLog& log, unsigned exitCode) {
+  log.Write(L"the launcher ends with exit code " + DecimalText(exitCode));
+  ui.EndProcess(exitCode);
+  std::terminate();  // not reached: the process has ended
 }
 
 }  // namespace tq

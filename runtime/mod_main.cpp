@@ -1,9 +1,7 @@
 #include "runtime/mod_main.h"
 
-#include <exception>
 #include <utility>
 
-#include "common/decimal_text.h"
 #include "common/error.h"
 #include "interfaces/user_interface.h"
 #include "runtime/decision_log.h"
@@ -24,16 +22,8 @@ FileSystem& ModMain::TheFileSystem() {
   return *fileSystem_;
 }
 
-void ModMain::Log(std::wstring_view text) {
-  if (log_ != nullptr) {
-    log_->Write(text);
-  }
-}
+void ModMain::Log(std::wstring_view text) { log_->Write(text); }
 
-void ModMain::End(unsigned exitCode) {
-  Log(L"the launcher ends with exit code " + DecimalText(exitCode));
-  ui_.EndProcess(exitCode);
-  std::terminate();  // not reached: the process has ended
-}
+void ModMain::End(unsigned exitCode) { EndProcessAndLogIt(ui_, *log_, exitCode); }
 
 }  // namespace tq

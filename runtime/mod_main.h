@@ -4,10 +4,10 @@
 #include <string>
 
 #include "interfaces/file_system.h"
+#include "runtime/decision_log.h"
 
 namespace tq {
 
-class DecisionLog;
 class NumberConversion;
 class RegistryProvider;
 class UserInterface;
@@ -62,7 +62,9 @@ class ModMain {
   NumberConversion& numbers_;
   UserInterface& ui_;
   std::unique_ptr<FileSystem> fileSystem_;
-  DecisionLog* log_ = nullptr;
+  // The log steps are told to; until UseLog, one that writes nothing.
+  DecisionLog noLog_;
+  DecisionLog* log_ = &noLog_;
   ConfiguredJavaHome configuredHome_;
 };
 
