@@ -5,7 +5,9 @@ file(GLOB TQ_WIN32_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/win3
 list(FILTER TQ_WIN32_SOURCES EXCLUDE REGEX "/(win_main|terminate_handler)\\.cpp$")
 add_library(tq_win32 STATIC ${TQ_WIN32_SOURCES})
 target_link_libraries(tq_win32 PUBLIC tq_launcher PRIVATE tq_warnings)
-target_link_libraries(tq_win32 PUBLIC advapi32 user32 gdi32 ole32 oleaut32 uuid)
+# oleaut32: VarR8FromStr, the version check's locale-proof number reading.
+# Nothing here uses COM: ole32 must stay out (tests/resources/check_exe.py).
+target_link_libraries(tq_win32 PUBLIC advapi32 user32 gdi32 oleaut32)
 
 if(NOT TQ_PRODUCT_ONLY)
   return()

@@ -7,7 +7,7 @@ The layers, each allowed to use only itself and the ones it lists:
     interfaces             the platform operations the core needs, exit codes
     registry               the registry read helpers (MRegistry)
     runtime                Java runtime discovery and support files (mod_main)
-    launcher               the start-up sequence and the Java command line
+    launcher               the start-up sequence, the Java command line, the splash GIF
     platform/memory        in-memory doubles of the interfaces
     platform/win32         the Win32 layer and the program's entry
 

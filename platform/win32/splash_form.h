@@ -51,8 +51,6 @@ class SplashForm {
   UniqueHbrush background_;
   // frmSplash: the splash window itself.
   UniqueHwnd window_;
-  // Declared before image1_, so that COM outlives the picture.
-  UniqueCoUninitializeCall apartment_ = CoInitializeApartment();
   // Image1: the picture, drawn into image1Bounds_ of the client area.
   SplashPicture image1_;
   RECT image1Bounds_{};

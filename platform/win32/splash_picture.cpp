@@ -1,69 +1,66 @@
 #include "platform/win32/splash_picture.h"
 
-#include <olectl.h>
-
-#include <cstring>
+#include <new>
+#include <span>
 #include <utility>
 
-#include "platform/win32/unique_any.h"
+#include "common/error.h"
+#include "launcher/splash_gif.h"
 
 namespace tq {
 namespace {
 
-// A stream over a movable copy of the resource's bytes: the picture object
-// reads its data through a stream, and a stream made over memory owns it.
-Microsoft::WRL::ComPtr<IStream> StreamOverCopy(const void* bytes, DWORD size) {
-  UniqueHglobal memory(GlobalAlloc(GMEM_MOVEABLE, size));
-  if (!memory) {
-    return nullptr;
-  }
-  void* target = GlobalLock(memory.get());
-  if (target == nullptr) {
-    return nullptr;
-  }
-  std::memcpy(target, bytes, size);
-  GlobalUnlock(memory.get());
+constexpr WORD kResourceTypeRcdata = 10;  // RT_RCDATA
 
-  Microsoft::WRL::ComPtr<IStream> stream;
-  if (FAILED(CreateStreamOnHGlobal(memory.get(), TRUE, stream.ReleaseAndGetAddressOf()))) {
-    return nullptr;
-  }
-  memory.release();  // The stream frees it now.
-  return stream;
-}
-
-}  // namespace
-
-SplashPicture SplashPicture::Load(HMODULE module, const wchar_t* name) {
-  HRSRC resource = FindResourceW(module, name, MAKEINTRESOURCEW(10));  // RT_RCDATA
+std::span<const std::uint8_t> ResourceBytes(HMODULE module, const wchar_t* name) {
+  HRSRC resource = FindResourceW(module, name, MAKEINTRESOURCEW(kResourceTypeRcdata));
   if (resource == nullptr) {
     return {};
   }
   const DWORD size = SizeofResource(module, resource);
   HGLOBAL loaded = LoadResource(module, resource);
   const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
-  if (bytes == nullptr || size == 0) {
+  if (bytes == nullptr) {
     return {};
   }
-  Microsoft::WRL::ComPtr<IStream> stream = StreamOverCopy(bytes, size);
-  if (stream == nullptr) {
+  return {static_cast<const std::uint8_t*>(bytes), size};
+}
+
+}  // namespace
+
+SplashPicture SplashPicture::Load(HMODULE module, const wchar_t* name) {
+  const std::span<const std::uint8_t> gif = ResourceBytes(module, name);
+  if (gif.empty()) {
     return {};
   }
-  Microsoft::WRL::ComPtr<IPicture> picture;
-  if (FAILED(OleLoadPicture(stream.Get(), static_cast<LONG>(size), FALSE, IID_IPicture,
-                            reinterpret_cast<void**>(picture.ReleaseAndGetAddressOf())))) {
+  IndexedPicture decoded;
+  try {
+    decoded = DecodeSplashGif(gif);
+  } catch (const Error&) {
+    return {};
+  } catch (const std::bad_alloc&) {
     return {};
   }
-  return SplashPicture(std::move(picture));
+  SplashPicture picture;
+  BITMAPINFOHEADER& header = picture.format_.header;
+  header.biSize = sizeof header;
+  header.biWidth = decoded.width;
+  header.biHeight = -decoded.height;  // the top row first, as decoded
+  header.biPlanes = 1;
+  header.biBitCount = 8;
+  header.biCompression = BI_RGB;
+  header.biClrUsed = static_cast<DWORD>(picture.format_.colours.size());
+  for (std::size_t i = 0; i < decoded.colours.size(); ++i) {
+    const GifColour& colour = decoded.colours[i];
+    picture.format_.colours[i] = RGBQUAD{colour.blue, colour.green, colour.red, 0};
+  }
+  // The decoder's rows are already a DIB's: four-byte aligned.
+  picture.rows_ = std::move(decoded.rows);
+  return picture;
 }
 
 void SplashPicture::Draw(HDC dc, const RECT& bounds) const {
-  if (picture_ == nullptr) {
-    return;
-  }
-  OLE_XSIZE_HIMETRIC width = 0;
-  OLE_YSIZE_HIMETRIC height = 0;
-  if (FAILED(picture_->get_Width(&width)) || FAILED(picture_->get_Height(&height))) {
+  if (empty()) {
     return;
   }
   // Shrinking rows with the default stretch mode would merge them by AND and
@@ -71,10 +68,11 @@ void SplashPicture::Draw(HDC dc, const RECT& bounds) const {
   const int previousMode = SetStretchBltMode(dc, HALFTONE);
   POINT previousOrigin{};
   SetBrushOrgEx(dc, 0, 0, &previousOrigin);
-  // Picture sizes are in HIMETRIC, measured upwards: the source starts at
-  // the bottom edge and runs a negative height.
-  picture_->Render(dc, bounds.left, bounds.top, bounds.right - bounds.left,
-                   bounds.bottom - bounds.top, 0, height, width, -height, nullptr);
+  const LONG width = format_.header.biWidth;
+  const LONG height = -format_.header.biHeight;
+  StretchDIBits(dc, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                0, 0, width, height, rows_.data(), reinterpret_cast<const BITMAPINFO*>(&format_),
+                DIB_RGB_COLORS, SRCCOPY);
   SetBrushOrgEx(dc, previousOrigin.x, previousOrigin.y, nullptr);
   SetStretchBltMode(dc, previousMode);
 }

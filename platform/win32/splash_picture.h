@@ -1,21 +1,20 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <vector>
+
 #include "platform/win32/windows_api.h"
-
-// After windows_api.h: the COM picture interfaces and their smart pointer.
-#include <ocidl.h>
-#include <wrl/client.h>
-
-#include <utility>
 
 namespace tq {
 
 // The resource that holds the splash picture: a GIF, stored as it is.
 inline constexpr wchar_t kSplashPictureResource[] = L"SPLASH";
 
-// The picture of Image1: a GIF embedded in the executable, decoded by the
-// system's picture object (OleLoadPicture), drawn stretched to a rectangle
-// with its proportions not kept.
+// The picture of Image1: a GIF embedded in the executable, decoded once by
+// our own decoder (launcher/splash_gif.h) into an 8-bit device-independent
+// bitmap, drawn stretched to a rectangle with its proportions not kept. GDI
+// alone draws it: no COM, no picture object, no image codec DLL.
 class SplashPicture {
  public:
   // An empty picture, which draws nothing.
@@ -26,15 +25,20 @@ class SplashPicture {
   // then shows its grey background, and the launcher goes on regardless.
   static SplashPicture Load(HMODULE module, const wchar_t* name);
 
-  [[nodiscard]] bool empty() const noexcept { return picture_ == nullptr; }
+  [[nodiscard]] bool empty() const noexcept { return rows_.empty(); }
 
   // Draws the whole picture stretched into `bounds`.
   void Draw(HDC dc, const RECT& bounds) const;
 
  private:
-  explicit SplashPicture(Microsoft::WRL::ComPtr<IPicture> picture) : picture_(std::move(picture)) {}
+  // A BITMAPINFO with room for its 256 colours.
+  struct Format {
+    BITMAPINFOHEADER header{};
+    std::array<RGBQUAD, 256> colours{};
+  };
 
-  Microsoft::WRL::ComPtr<IPicture> picture_;
+  Format format_;
+  std::vector<std::uint8_t> rows_;
 };
 
 }  // namespace tq
