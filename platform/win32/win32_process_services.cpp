@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/win32/default_dll_search_for_children.h"
 #include "platform/win32/unique_any.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/windows_api.h"
@@ -60,6 +61,7 @@ void Win32ProcessServices::StartHidden(const std::wstring& commandLine) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION info{};
+  const DefaultDllSearchForChildren defaultDllSearch;
   ThrowLastErrorIf(!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                    nullptr, &startup, &info));
   // Not waited for, not ended with the launcher: only the handles go.

@@ -4,6 +4,8 @@
 
 #include "common/error.h"
 #include "launcher/startup_sequence.h"
+#include "platform/win32/dll_search_restriction.h"
+#include "platform/win32/heap_corruption.h"
 #include "platform/win32/splash_form.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_number_conversion.h"
@@ -16,6 +18,9 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
                     int /*show*/) {
   using namespace tq;
+  // Before the window, COM or the picture can load a DLL by name.
+  RestrictDllSearch();
+  EndProcessOnHeapCorruption();
   try {
     Win32ProcessServices process;
     Win32Registry registry;
