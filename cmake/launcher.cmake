@@ -33,3 +33,13 @@ target_link_libraries(TovaneQuillon PRIVATE tq_win32 tq_warnings)
 target_link_options(TovaneQuillon PRIVATE -municode -s -Wl,--gc-sections
                     -Wl,--no-insert-timestamp
                     -Wl,-Map=$<TARGET_FILE_DIR:TovaneQuillon>/TovaneQuillon.map)
+# The executable's own protections, named rather than left to the linker's
+# defaults (tests/resources/check_protections.py keeps them): relocatable
+# at a random address (ASLR), data pages not executable (DEP), and no
+# Terminal Server compatibility shims (the launcher writes nothing to the
+# Windows folder or HKEY_LOCAL_MACHINE that would need them). The 64-bit
+# build also takes the whole 64-bit address space for ASLR.
+target_link_options(TovaneQuillon PRIVATE -Wl,--dynamicbase -Wl,--nxcompat -Wl,--tsaware)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  target_link_options(TovaneQuillon PRIVATE -Wl,--high-entropy-va)
+endif()

@@ -131,6 +131,7 @@ static_checks() {
   check "resources and imports" "$python" tests/resources/check_exe.py "$1" resources
   check "Windows XP" "$python" tests/resources/check_xp.py --cc i686-w64-mingw32-gcc-win32 \
     --nm i686-w64-mingw32-nm --windows 5.1 "$1"
+  check "protections" "$python" tests/resources/check_protections.py "$1"
 }
 echo "== checking it"
 static_checks "$unsigned"

@@ -1,6 +1,7 @@
 #include "platform/memory/memory_file_system.h"
 
 #include <memory>
+#include <string_view>
 #include <utility>
 
 #include "common/error.h"
@@ -42,13 +43,14 @@ wchar_t FoldCase(wchar_t c) {
   return c;
 }
 
-std::wstring Key(const std::wstring& path) {
-  std::wstring key = Tidy(path);
-  for (wchar_t& c : key) {
+std::wstring Folded(std::wstring text) {
+  for (wchar_t& c : text) {
     c = FoldCase(c);
   }
-  return key;
+  return text;
 }
+
+std::wstring Key(const std::wstring& path) { return Folded(Tidy(path)); }
 
 std::wstring FileName(const std::wstring& tidyPath) {
   const std::size_t slash = tidyPath.find_last_of(L'\\');
@@ -99,15 +101,17 @@ void MemoryFileSystem::CopyFile(const std::wstring& source, const std::wstring& 
 
 void MemoryFileSystem::AddFolder(const std::wstring& path) {
   const std::wstring tidy = Tidy(path);
-  // Every prefix that ends before a separator is a folder on the way.
+  const std::wstring key = Folded(tidy);
+  // Every prefix that ends before a separator is a folder on the way. Such
+  // a prefix of a tidy path is tidy, so its key is the same prefix of the
+  // key: each path is tidied and folded once, however deep it lies.
   for (std::size_t end = tidy.find(L'\\', 1); end != std::wstring::npos;
        end = tidy.find(L'\\', end + 1)) {
-    const std::wstring above = tidy.substr(0, end);
-    if (above.size() > 1 && above != L"\\") {
-      folders_.try_emplace(Key(above), Folder{above});
+    if (end > 1 && !folders_.contains(std::wstring_view(key).substr(0, end))) {
+      folders_.emplace(key.substr(0, end), Folder{tidy.substr(0, end)});
     }
   }
-  folders_.try_emplace(Key(tidy), Folder{tidy});
+  folders_.try_emplace(key, Folder{tidy});
 }
 
 void MemoryFileSystem::AddFile(const std::wstring& path, std::string contents, bool readOnly) {
@@ -116,7 +120,7 @@ void MemoryFileSystem::AddFile(const std::wstring& path, std::string contents, b
   if (slash != std::wstring::npos) {
     AddFolder(tidy.substr(0, slash));
   }
-  files_[Key(tidy)] = File{tidy, std::move(contents), readOnly};
+  files_[Folded(tidy)] = File{tidy, std::move(contents), readOnly};
 }
 
 void MemoryFileSystem::RefuseWrites(const std::wstring& folder) {

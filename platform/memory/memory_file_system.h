@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -51,8 +52,10 @@ class MemoryFileSystem final : public FileSystem {
 
   Journal& journal_;
   FaultPlan& faults_;
-  std::map<std::wstring, File> files_;
-  std::map<std::wstring, Folder> folders_;
+  // By key (the path tidied, letters folded); std::less<> looks a part of a
+  // key up without making a string of it.
+  std::map<std::wstring, File, std::less<>> files_;
+  std::map<std::wstring, Folder, std::less<>> folders_;
 };
 
 // Hands a ModMain views of one MemoryFileSystem that the test keeps, so the

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/error.h"
+#include "platform/win32/default_dll_search_for_children.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/windows_api.h"
 
@@ -100,6 +101,7 @@ unsigned long Win32ProcessServices::StartHidden(const std::wstring& commandLine,
   }
   const BOOL inherit = options.inheritHandles || output ? TRUE : FALSE;
   PROCESS_INFORMATION info{};
+  const DefaultDllSearchForChildren defaultDllSearch;
   ThrowLastErrorIf(!CreateProcessW(nullptr, line.data(), nullptr, nullptr, inherit, 0, nullptr,
                                    nullptr, &startup, &info));
   // Not ended with the launcher; the process is kept only to be watched.

@@ -3,7 +3,7 @@
 writer (tools/artwork/gif.py), with the pixels each was made from.
 
     gif_frames.py header OUT.h       the frames as a C++ header for the unit tests
-    gif_frames.py corpus FOLDER      the fuzzer's seeds (fuzz/corpus/splash_gif)
+    gif_frames.py corpus FOLDER      the fuzzer's seeds (fuzz/corpus/splash_gif_fuzz)
 
 The header also carries the shipped resources/splash.gif as it is. Frames
 whose image data must be damaged in a particular way are written code by

@@ -1,3 +1,5 @@
+#include <string_view>
+
 #include "common/error.h"
 #include "tests/host/predicted_machine.h"
 
@@ -8,6 +10,7 @@ namespace {
 // separators as one, no closing separator, letters in either case.
 std::wstring PathKey(std::wstring_view path) {
   std::wstring key;
+  key.reserve(path.size());
   for (std::size_t i = 0; i < path.size(); ++i) {
     wchar_t c = path[i] == L'/' ? L'\\' : path[i];
     if (c == L'\\' && !key.empty() && key.back() == L'\\' && i > 1) {
@@ -38,11 +41,12 @@ PredictedFiles::PredictedFiles(const Machine& machine) {
   }
 }
 
-void PredictedFiles::AddFolder(const std::wstring& path) {
-  std::wstring key = PathKey(path);
+void PredictedFiles::AddFolder(const std::wstring& path) { AddFolderKey(PathKey(path)); }
+
+void PredictedFiles::AddFolderKey(const std::wstring& key) {
   for (std::size_t end = key.find(L'\\', 1); end != std::wstring::npos;
        end = key.find(L'\\', end + 1)) {
-    if (end > 1) {
+    if (end > 1 && !folders_.contains(std::wstring_view(key).substr(0, end))) {
       folders_.insert(key.substr(0, end));
     }
   }
@@ -51,7 +55,7 @@ void PredictedFiles::AddFolder(const std::wstring& path) {
 
 void PredictedFiles::AddFile(const std::wstring& path, bool readOnly) {
   const std::wstring key = PathKey(path);
-  AddFolder(key.substr(0, key.find_last_of(L'\\')));
+  AddFolderKey(key.substr(0, key.find_last_of(L'\\')));
   files_.insert(key);
   if (readOnly) {
     readOnly_.insert(key);

@@ -6,6 +6,7 @@
 // it, the files as the support installation finds and copies them.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -89,11 +90,13 @@ class PredictedFiles {
 
  private:
   void AddFolder(const std::wstring& path);
+  // A folder and those above it, from its key (a path already read).
+  void AddFolderKey(const std::wstring& key);
   void AddFile(const std::wstring& path, bool readOnly);
 
-  std::set<std::wstring> folders_;
-  std::set<std::wstring> files_;
-  std::set<std::wstring> readOnly_;
+  std::set<std::wstring, std::less<>> folders_;
+  std::set<std::wstring, std::less<>> files_;
+  std::set<std::wstring, std::less<>> readOnly_;
 };
 
 }  // namespace tq::whole_run

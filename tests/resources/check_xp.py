@@ -15,12 +15,16 @@ PE header asks for a later system. So:
   calls undeclared is missing there. The C runtime's start-up entry points
   (__wgetmainargs, _initterm ...) are declared in no public header: those are
   accepted when MinGW-w64's own start-up code, written for the msvcrt.dll of
-  every Windows it supports, refers to them itself.
+  every Windows it supports, refers to them itself. A few functions the
+  headers declare for every Windows although XP has none of them are named
+  below (NOT_IN_XP) and refused by name.
 
-    check_xp.py --cc GCC --nm NM [--windows 5.1] [--expect-found] PROGRAM.exe
+    check_xp.py --cc GCC --nm NM [--windows 5.1] [--expect-found [--including NAME]...]
+                PROGRAM.exe
 
 With --expect-found the check must find something a Windows XP program may
-not ask for: it proves the check sees what it is for, on a sample program.
+not ask for (and, with --including, each function named): it proves the check
+sees what it is for, on a sample program.
 """
 
 import argparse
@@ -39,6 +43,12 @@ HEADERS = [
 ]
 
 VERSIONS = {(5, 1): "0x0501", (5, 2): "0x0502"}
+
+# Declared by MinGW-w64's headers whatever _WIN32_WINNT says, yet not in any
+# Windows XP: the DLL search functions of KB2533623 (Windows 7 and Vista with
+# that update, Windows 8 and later), which a program for XP must look up at
+# run time.
+NOT_IN_XP = {"SetDefaultDllDirectories", "AddDllDirectory", "RemoveDllDirectory"}
 
 
 def imports_of(pe):
@@ -112,7 +122,8 @@ def problems_of(path, cc, nm, windows):
     for dll, name in imports:
         if name.startswith("#"):
             found.append("%s: import by ordinal %s cannot be checked" % (dll, name))
-        elif name in missing and not (dll == "msvcrt.dll" and name in start_up):
+        elif name in NOT_IN_XP or (name in missing and
+                                   not (dll == "msvcrt.dll" and name in start_up)):
             found.append("%s: %s is not in Windows %d.%d" % ((dll, name) + windows))
     return found, len(imports)
 
@@ -125,6 +136,8 @@ def main(argv):
     parser.add_argument("--windows", default="5.1", choices=["5.1", "5.2"],
                         help="the oldest Windows version the program must run on")
     parser.add_argument("--expect-found", action="store_true")
+    parser.add_argument("--including", action="append", default=[], metavar="FUNCTION",
+                        help="with --expect-found: a function that must be among the findings")
     arguments = parser.parse_args(argv[1:])
     windows = tuple(int(part) for part in arguments.windows.split("."))
 
@@ -133,6 +146,14 @@ def main(argv):
         print(problem)
     name = os.path.basename(arguments.program)
     if arguments.expect_found:
+        unseen = [function for function in arguments.including
+                  if not any(problem.endswith(": %s is not in Windows %s" %
+                                              (function, arguments.windows))
+                             for problem in found)]
+        if unseen:
+            print("FAILED: the check does not see %s in %s, which Windows %s lacks"
+                  % (", ".join(unseen), name, arguments.windows))
+            return 1
         if found:
             print("the check sees what Windows %s lacks in %s" % (arguments.windows, name))
             return 0
