@@ -26,15 +26,17 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from link_map import LinkMap  # noqa: E402
 
 # Start-up figures, in the order they are shown, with the target on the
-# launcher's overhead over the floor (ms) where there is one.
+# launcher's overhead over the floor (ms) where there is one: met when both
+# the difference of the medians and the median of the paired differences
+# are within it.
 STARTUP_FIGURES = [
-    ("start_to_visible_ms", "process start -> window visible", 20.0),
+    ("start_to_visible_ms", "process start -> window visible", 10.0),
     ("tick_to_child_ms", "timer tick -> child created", 20.0),
     ("child_to_exit_ms", "child created -> exit", 20.0),
     ("start_to_child_ms", "process start -> child created", None),
 ]
 EXE_TARGET_BYTES = 600_000
-WORKING_SET_TARGET_BYTES = 2_000_000
+WORKING_SET_TARGET_BYTES = 1_000_000
 
 
 def median(values):
@@ -95,6 +97,7 @@ def startup_summary(rows):
         floor = [r[key] for r in runs["floor"].values()]
         paired = [runs["launcher"][n][key] - runs["floor"][n][key] for n in paired_runs]
         overhead = median(launcher) - median(floor)
+        paired_overhead = median(paired)
         figures.append({
             "figure": key,
             "label": label,
@@ -106,9 +109,9 @@ def startup_summary(rows):
             "floor_quartiles_ms": quartiles(floor),
             "ratio": median(launcher) / median(floor) if median(floor) else float("nan"),
             "overhead_ms": overhead,
-            "paired_overhead_median_ms": median(paired),
+            "paired_overhead_median_ms": paired_overhead,
             "target_overhead_ms": target,
-            "met": None if target is None else overhead <= target,
+            "met": None if target is None else max(overhead, paired_overhead) <= target,
         })
     usage = {}
     for program in ("launcher", "floor"):
@@ -233,10 +236,10 @@ def print_table(results):
     u = s["usage"]
     print()
     print("%-34s %14s %14s %12s" % ("process, read from outside", "launcher", "floor", "difference"))
-    print("%-34s %14s %14s %12s  target <=2 MB %s" % (
+    print("%-34s %14s %14s %12s  target <=%g MB %s" % (
         "peak working set (median)", kib(u["launcher"]["peak_working_set_median_bytes"]),
         kib(u["floor"]["peak_working_set_median_bytes"]), kib(u["working_set_difference_bytes"]),
-        "met" if u["met"] else "MISSED"))
+        u["working_set_target_bytes"] / 1e6, "met" if u["met"] else "MISSED"))
     print("%-34s %14d %14d %12d" % ("peak handle count (median)", u["launcher"]["peak_handles_median"],
                                     u["floor"]["peak_handles_median"],
                                     u["launcher"]["peak_handles_median"] -
