@@ -5,9 +5,10 @@ file(GLOB TQ_WIN32_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/win3
 list(FILTER TQ_WIN32_SOURCES EXCLUDE REGEX "/(win_main|terminate_handler)\\.cpp$")
 add_library(tq_win32 STATIC ${TQ_WIN32_SOURCES})
 target_link_libraries(tq_win32 PUBLIC tq_launcher PRIVATE tq_warnings)
-# oleaut32: VarR8FromStr, the version check's locale-proof number reading.
 # Nothing here uses COM: ole32 must stay out (tests/resources/check_exe.py).
-target_link_libraries(tq_win32 PUBLIC advapi32 user32 gdi32 oleaut32)
+# oleaut32 (VarR8FromStr, the version check's locale-proof number reading)
+# is loaded when the version is first read (win32_number_conversion.cpp).
+target_link_libraries(tq_win32 PUBLIC advapi32 user32 gdi32)
 
 if(NOT TQ_PRODUCT_ONLY)
   return()

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "common/error.h"
@@ -135,12 +136,15 @@ TEST(Win32ProcessServices, StartsTheWholeLineWithoutWaiting) {
   const ULONGLONG before = GetTickCount64();
   Win32ProcessServices().StartHidden(line, {});
   EXPECT_LT(GetTickCount64() - before, 2000U) << "waited for the program";
-  for (int i = 0; i < 100 && !fs::exists(out); ++i) {
-    Sleep(100);
-  }
-  std::ifstream in(out);
+  // The file exists as soon as cmd opens it, and holds the line a moment
+  // later: wait for the whole line.
   std::string text;
-  std::getline(in, text);
+  for (int i = 0; i < 100 && text.find('\n') == std::string::npos; ++i) {
+    Sleep(100);
+    std::ifstream in(out, std::ios::binary);
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  text = text.substr(0, text.find('\n'));
   EXPECT_EQ(text.substr(0, text.find_last_not_of(" \r") + 1), "started");
 }
 
