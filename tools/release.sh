@@ -109,6 +109,28 @@ if [ -n "$certificate" ]; then
   fi
 fi
 
+# A time-stamp server out of reach is found before the build, not after it.
+# Only without a proxy: through one, only osslsigncode can tell.
+if [ -n "$timestamp" ] && [ -z "${http_proxy:-}${https_proxy:-}${HTTP_PROXY:-}${HTTPS_PROXY:-}" ]; then
+  authority=${timestamp#*://}
+  authority=${authority%%/*}
+  authority=${authority##*@}
+  case $authority in
+    \[*\]:*) host=${authority%]:*}; host=${host#[}; port=${authority##*]:} ;;
+    \[*\]) host=${authority#[}; host=${host%]}; port= ;;
+    *:*) host=${authority%:*}; port=${authority##*:} ;;
+    *) host=$authority; port= ;;
+  esac
+  if [ -z "$port" ]; then
+    port=80
+    [[ $timestamp == https://* ]] && port=443
+  fi
+  if ! timeout 15 bash -c 'exec 3<>"/dev/tcp/$1/$2"' _ "$host" "$port" 2>/dev/null; then
+    fail "the time-stamp server $timestamp could not be reached (no connection to $host port" \
+      "$port); nothing was built or signed"
+  fi
+fi
+
 tools/setup.sh || fail "the set-up failed (above)"
 
 # --- The build and its checks -----------------------------------------------

@@ -34,9 +34,10 @@ namespace {
 // The DLLs planted, by the name they are loaded by. Those the launcher's
 // process loads by name under Wine (WINEDEBUG=+loaddll,+module on a whole
 // run of the 64-bit build): imm32, uxtheme and the display driver
-// winex11.drv for the window; propsys, shcore and shlwapi for the picture
-// decoder (which COM loads by its full path); version and zlib1, imports of
-// Wine's own user32 and gdi32. Then those Windows and its DLLs are known to
+// winex11.drv for the window; propsys, shcore and shlwapi for the system's
+// picture decoder (COM's, which the splash used before it decoded its GIF
+// itself: kept, a picture could come back that way); version and zlib1,
+// imports of Wine's own user32 and gdi32. Then those Windows and its DLLs are known to
 // load by name in a program with a window, a picture and message boxes, and
 // that are on no KnownDLLs list.
 constexpr std::array<std::wstring_view, 27> kPlantedNames = {

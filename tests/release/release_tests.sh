@@ -149,6 +149,8 @@ expect_refused "an expired certificate" "expired" \
   --sign "$pki/expired.pfx" --password-file "$pki/password"
 expect_refused "a password on the command line" "never taken from the command line" \
   --sign "$pki/signer.pfx" --password secret
+expect_refused "a time-stamp server that cannot be reached" "could not be reached" \
+  "${signer[@]}" --timestamp http://127.0.0.1:9/
 
 # --- A signed release ---------------------------------------------------------
 release "$checkout" "${signer[@]}"
@@ -203,9 +205,6 @@ if grep -q "correct horse" "$work/out" "$work/err"; then
   not_ok "the password was printed"
 fi
 
-# --- A time-stamp server that cannot be reached -------------------------------
-expect_refused "a time-stamp server that cannot be reached" "could not be reached" \
-  "${signer[@]}" --timestamp http://127.0.0.1:9/
 
 # --- The signed launcher under Wine -------------------------------------------
 # In a 32-bit build this build's launcher is the release's unsigned file; a
