@@ -39,6 +39,10 @@ if command -v ccache >/dev/null 2>&1; then
   export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
   # Paths below the clone are cached relative to it: another clone hits too.
   export CCACHE_BASEDIR=$PWD
+  # Objects with debug information (host, fuzz) would be cached per folder,
+  # since ccache hashes the folder they were compiled in; a hit from another
+  # clone only names that clone's folder in its debug information.
+  export CCACHE_NOHASHDIR=1
 fi
 
 echo "=== machine: can it run 32-bit Windows programs under Wine?"
