@@ -2,14 +2,15 @@
 # A fuzzing campaign: every fuzz target in turn, each on as many processes
 # as the machine has cores, at the lowest priority (other people build on
 # this machine).
-#   tools/fuzz.sh [--save-corpus] [MINUTES]
+#   tools/fuzz.sh [--save-corpus] [MINUTES] [TARGET...]
 # Each target runs MINUTES minutes or, by default, until it has passed ten
 # million executions (at most six hours): on the 2-core build machine about
 # five minutes for the registry helpers and well over an hour for discovery
 # (docs/reliability.md has the figures).
 #
 # A target is every program build/fuzz/fuzz/*_fuzz (the `fuzz` preset) that
-# has a corpus folder of its name in fuzz/corpus/. It starts from that
+# has a corpus folder of its name in fuzz/corpus/, or only the TARGETs named
+# (registry_fuzz, discovery_fuzz, ...). It starts from that
 # corpus and from what earlier campaigns found (build/fuzz/campaign/NAME/
 # corpus, which is kept); fuzz/corpus/ itself is only read. Per target the
 # campaign prints the executions, their rate, the coverage of the corpus it
@@ -30,14 +31,16 @@ cd "$(dirname "$0")/.."
 
 minutes=
 save_corpus=no
+chosen=()
 # The default goal, and how long a target may take to reach it.
 goal_executions=10000000
 most_minutes=360
 for argument in "$@"; do
   case $argument in
     --save-corpus) save_corpus=yes ;;
+    *_fuzz) chosen+=("$argument") ;;
     '' | *[!0-9]*)
-      echo "usage: tools/fuzz.sh [--save-corpus] [MINUTES]" >&2
+      echo "usage: tools/fuzz.sh [--save-corpus] [MINUTES] [TARGET...]" >&2
       exit 2
       ;;
     *) minutes=$argument ;;
@@ -75,10 +78,19 @@ rm -f "$build_log"
 targets=()
 for program in build/fuzz/fuzz/*_fuzz; do
   name=$(basename "$program")
+  if [ ${#chosen[@]} -gt 0 ] && [[ " ${chosen[*]} " != *" $name "* ]]; then
+    continue
+  fi
   if [ -x "$program" ] && [ -d "fuzz/corpus/$name" ]; then
     targets+=("$name")
   elif [ -x "$program" ]; then
     echo "fuzz: $name has no corpus folder fuzz/corpus/$name; left out"
+  fi
+done
+for name in "${chosen[@]+"${chosen[@]}"}"; do
+  if [ ! -x "build/fuzz/fuzz/$name" ]; then
+    echo "fuzz: no target $name (the fuzz targets: $(cd build/fuzz/fuzz && echo *_fuzz))"
+    exit 2
   fi
 done
 if [ ${#targets[@]} -eq 0 ]; then
