@@ -75,18 +75,6 @@ stop_wine() {
     . "$1"
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
-    # What the server leaves in the folder it made for its socket,
-    # /tmp/wine-XXXXXX/server-DEVICE-INODE (of the prefix): one per start.
-    if [ -d "$WINEPREFIX" ]; then
-      local id
-      # shellcheck disable=SC2046
-      id=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
-      for left in /tmp/wine-*/"$id"; do
-        [ -d "$left" ] || continue
-        rm -rf "$left"
-        rmdir "$(dirname "$left")" 2>/dev/null || true
-      done
-    fi
   )
 }
 
