@@ -139,6 +139,11 @@ std::vector<std::wstring> WindowClassesShownUntilExit(WatchedProcess& process,
       [&] {
         for (HWND window : VisibleWindows(process.pid())) {
           const std::wstring name = ClassOf(window);
+          // A window destroyed since it was listed (the splash as it
+          // closes) has no class left to read, and was no new window.
+          if (name.empty() && !IsWindow(window)) {
+            continue;
+          }
           if (std::find(classes.begin(), classes.end(), name) == classes.end()) {
             classes.push_back(name);
           }
