@@ -1,5 +1,7 @@
 #include "tests/e2e/harness.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cwchar>
 #include <filesystem>
 #include <stdexcept>
@@ -207,6 +209,27 @@ void WatchedProcess::Terminate() {
   }
 }
 
+BOOL CreateProcessTwiceIfWineLostIt(const wchar_t* program, wchar_t* commandLine, DWORD flags,
+                                    void* environment, const wchar_t* folder, STARTUPINFOW* startup,
+                                    PROCESS_INFORMATION* info) {
+  // CreateProcessW may change the command line it is given.
+  const std::wstring line = commandLine;
+  if (CreateProcessW(program, commandLine, nullptr, nullptr, FALSE, flags, environment, folder,
+                     startup, info)) {
+    return TRUE;
+  }
+  if (GetLastError() != ERROR_INTERNAL_ERROR) {
+    return FALSE;
+  }
+  std::printf("Wine lost the new process while setting it up (error 1359): trying once more\n");
+  std::fflush(stdout);
+  Sleep(500);
+  std::copy(line.begin(), line.end(), commandLine);
+  commandLine[line.size()] = L'\0';
+  return CreateProcessW(program, commandLine, nullptr, nullptr, FALSE, flags, environment, folder,
+                        startup, info);
+}
+
 WatchedProcess StartProgram(const std::wstring& program, const std::wstring& arguments,
                             const std::wstring& workingDirectory,
                             const EnvironmentOverrides& environment) {
@@ -225,9 +248,9 @@ WatchedProcess StartProgram(const std::wstring& program, const std::wstring& arg
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION info{};
   const Tick startedAt = Now();
-  if (!CreateProcessW(program.c_str(), writableLine.data(), nullptr, nullptr, FALSE,
-                      DETACHED_PROCESS | CREATE_UNICODE_ENVIRONMENT, block.data(), folder.c_str(),
-                      &startup, &info)) {
+  if (!CreateProcessTwiceIfWineLostIt(program.c_str(), writableLine.data(),
+                                      DETACHED_PROCESS | CREATE_UNICODE_ENVIRONMENT, block.data(),
+                                      folder.c_str(), &startup, &info)) {
     const DWORD code = GetLastError();
     throw Failure(code, "cannot start " + Narrow(program));
   }

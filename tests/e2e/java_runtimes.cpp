@@ -261,8 +261,8 @@ WatchedProcess StartCommandLine(const std::wstring& commandLine,
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   const Tick startedAt = Now();
-  const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE,
-                                      DETACHED_PROCESS, nullptr, nullptr, &startup, &info);
+  const BOOL started = CreateProcessTwiceIfWineLostIt(nullptr, line.data(), DETACHED_PROCESS,
+                                                      nullptr, nullptr, &startup, &info);
   const DWORD code = GetLastError();
   for (const auto& [name, old] : saved) {
     SetEnvironmentVariableW(name.c_str(), old ? old->c_str() : nullptr);
