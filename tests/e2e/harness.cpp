@@ -28,20 +28,6 @@ std::wstring EnvironmentValue(const wchar_t* name) {
   return value;
 }
 
-std::wstring RequiredProgram(const wchar_t* variable) {
-  const std::wstring value = EnvironmentValue(variable);
-  if (value.empty()) {
-    throw std::runtime_error("environment variable " + Narrow(variable) +
-                             " must name a program (see tests/e2e/CMakeLists.txt)");
-  }
-  const std::wstring path = WindowsPathFromHost(value);
-  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    const DWORD code = GetLastError();
-    throw Failure(code, "program not found: " + Narrow(path));
-  }
-  return path;
-}
-
 void CreateFolder(const std::wstring& path) {
   if (!CreateDirectoryW(path.c_str(), nullptr)) {
     const DWORD code = GetLastError();
@@ -108,6 +94,20 @@ std::vector<wchar_t> EnvironmentBlock(const EnvironmentOverrides& overrides) {
 std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
 
 }  // namespace
+
+std::wstring RequiredProgram(const wchar_t* variable) {
+  const std::wstring value = EnvironmentValue(variable);
+  if (value.empty()) {
+    throw std::runtime_error("environment variable " + Narrow(variable) +
+                             " must name a program (see tests/e2e/CMakeLists.txt)");
+  }
+  const std::wstring path = WindowsPathFromHost(value);
+  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    const DWORD code = GetLastError();
+    throw Failure(code, "program not found: " + Narrow(path));
+  }
+  return path;
+}
 
 std::string Narrow(const std::wstring& text) {
   std::string narrow;

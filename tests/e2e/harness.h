@@ -138,6 +138,10 @@ class WatchedProcess {
   Tick exitedAt_ = 0;
 };
 
+// The Windows path of the program (or DLL) the environment variable names,
+// as CMake hands it to the tests; throws when it is unset or not there.
+std::wstring RequiredProgram(const wchar_t* variable);
+
 // Extra environment variables for a started program (its others are the
 // test's own).
 using EnvironmentOverrides = std::vector<std::pair<std::wstring, std::wstring>>;

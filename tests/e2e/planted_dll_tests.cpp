@@ -101,24 +101,6 @@ std::vector<std::wstring_view> NamesWinePrefersPlanted() {
   return names;
 }
 
-std::wstring EnvironmentValue(const wchar_t* name) {
-  const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
-  if (size == 0) {
-    return {};
-  }
-  std::wstring value(size, L'\0');
-  value.resize(GetEnvironmentVariableW(name, value.data(), size));
-  return value;
-}
-
-std::wstring ProgramFromEnvironment(const wchar_t* variable) {
-  const std::wstring path = EnvironmentValue(variable);
-  if (path.empty()) {
-    throw std::runtime_error("the environment does not name the program in " + Narrow(variable));
-  }
-  return WindowsPathFromHost(path);
-}
-
 // One marker's record: who loaded it, and when.
 struct PlantedLoad {
   std::wstring dll;  // the planted file's name
@@ -197,8 +179,8 @@ class PlantedDllTest : public DiscoveryTest {
     }
   }
 
-  const std::wstring plantedMarker_ = ProgramFromEnvironment(L"TQ_E2E_PLANTED_MARKER");
-  const std::wstring plantingSample_ = ProgramFromEnvironment(L"TQ_E2E_PLANTING_SAMPLE");
+  const std::wstring plantedMarker_ = RequiredProgram(L"TQ_E2E_PLANTED_MARKER");
+  const std::wstring plantingSample_ = RequiredProgram(L"TQ_E2E_PLANTING_SAMPLE");
 };
 
 TEST_F(PlantedDllTest, AWholeRunTakesNoDllPlantedBesideTheLauncher) {
