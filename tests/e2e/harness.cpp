@@ -211,9 +211,10 @@ void WatchedProcess::Terminate() {
 
 BOOL CreateProcessTwiceIfWineLostIt(const wchar_t* program, wchar_t* commandLine, DWORD flags,
                                     void* environment, const wchar_t* folder, STARTUPINFOW* startup,
-                                    PROCESS_INFORMATION* info) {
+                                    PROCESS_INFORMATION* info, Tick* startedAt) {
   // CreateProcessW may change the command line it is given.
   const std::wstring line = commandLine;
+  *startedAt = Now();
   if (CreateProcessW(program, commandLine, nullptr, nullptr, FALSE, flags, environment, folder,
                      startup, info)) {
     return TRUE;
@@ -226,6 +227,7 @@ BOOL CreateProcessTwiceIfWineLostIt(const wchar_t* program, wchar_t* commandLine
   Sleep(500);
   std::copy(line.begin(), line.end(), commandLine);
   commandLine[line.size()] = L'\0';
+  *startedAt = Now();
   return CreateProcessW(program, commandLine, nullptr, nullptr, FALSE, flags, environment, folder,
                         startup, info);
 }
@@ -247,10 +249,10 @@ WatchedProcess StartProgram(const std::wstring& program, const std::wstring& arg
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION info{};
-  const Tick startedAt = Now();
+  Tick startedAt = 0;
   if (!CreateProcessTwiceIfWineLostIt(program.c_str(), writableLine.data(),
                                       DETACHED_PROCESS | CREATE_UNICODE_ENVIRONMENT, block.data(),
-                                      folder.c_str(), &startup, &info)) {
+                                      folder.c_str(), &startup, &info, &startedAt)) {
     const DWORD code = GetLastError();
     throw Failure(code, "cannot start " + Narrow(program));
   }

@@ -149,9 +149,10 @@ using EnvironmentOverrides = std::vector<std::pair<std::wstring, std::wstring>>;
 // CreateProcessW, tried once more when Wine lost the new process while
 // setting it up (ERROR_INTERNAL_ERROR, seen under load, before the program's
 // entry point): that says nothing of the program. Said on standard output.
+// `startedAt`: the tick just before the attempt that counted.
 BOOL CreateProcessTwiceIfWineLostIt(const wchar_t* program, wchar_t* commandLine, DWORD flags,
                                     void* environment, const wchar_t* folder, STARTUPINFOW* startup,
-                                    PROCESS_INFORMATION* info);
+                                    PROCESS_INFORMATION* info, Tick* startedAt);
 
 // Starts a program as Explorer starts one: its own path as the application
 // name, the path quoted at the head of the command line, a normal window,

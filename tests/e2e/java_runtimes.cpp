@@ -260,9 +260,9 @@ WatchedProcess StartCommandLine(const std::wstring& commandLine,
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  const Tick startedAt = Now();
-  const BOOL started = CreateProcessTwiceIfWineLostIt(nullptr, line.data(), DETACHED_PROCESS,
-                                                      nullptr, nullptr, &startup, &info);
+  Tick startedAt = 0;
+  const BOOL started = CreateProcessTwiceIfWineLostIt(
+      nullptr, line.data(), DETACHED_PROCESS, nullptr, nullptr, &startup, &info, &startedAt);
   const DWORD code = GetLastError();
   for (const auto& [name, old] : saved) {
     SetEnvironmentVariableW(name.c_str(), old ? old->c_str() : nullptr);
