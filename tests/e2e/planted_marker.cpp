@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "common/unicode_text.h"
 #include "platform/win32/unique_any.h"
 #include "platform/win32/windows_api.h"
 #include "tests/e2e/planted_dll_record.h"
@@ -25,23 +26,11 @@ std::wstring ModulePath(HMODULE module) {
   }
 }
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) {
-    return {};
-  }
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size,
-                      nullptr, nullptr);
-  return utf8;
-}
-
 void LeaveRecord(HMODULE self, bool whileImportsResolve) {
   using namespace tq::e2e;
   const DWORD pid = GetCurrentProcessId();
   const std::string text =
-      std::string(planted_key::kProcess) + ": " + Utf8(ModulePath(nullptr)) + "\r\n" +
+      std::string(planted_key::kProcess) + ": " + tq::ToUtf8(ModulePath(nullptr)) + "\r\n" +
       planted_key::kPid + ": " + std::to_string(pid) + "\r\n" + planted_key::kWhen + ": " +
       (whileImportsResolve ? kLoadedWhileImportsResolve : kLoadedLater) + "\r\n";
   const std::wstring path = ModulePath(self) + L"." + std::to_wstring(pid) + kPlantedRecordSuffix;

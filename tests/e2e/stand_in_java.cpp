@@ -38,6 +38,7 @@
 #include <string>
 #include <vector>
 
+#include "common/unicode_text.h"
 #include "platform/win32/unique_any.h"
 #include "platform/win32/windows_api.h"
 #include "tests/e2e/stand_in_record.h"
@@ -47,18 +48,6 @@
 
 namespace tq::e2e {
 namespace {
-
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) {
-    return {};
-  }
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size,
-                      nullptr, nullptr);
-  return utf8;
-}
 
 // Keeps every value on one line, and '%' unambiguous.
 std::string EscapeValue(const std::string& value) {
