@@ -11,9 +11,6 @@
 
 #include "platform/win32/windows_api.h"
 
-// After windows_api.h: COM's initialisation calls.
-#include <objbase.h>
-
 namespace tq {
 
 // Holds a Handle and passes it to Close once, unless it is one of the
@@ -97,17 +94,5 @@ using UniqueScreenDc = UniqueAny<HDC, &ReleaseScreenDc, 0>;
 using UniqueHicon = UniqueAny<HICON, &DestroyIcon, 0>;
 using UniqueHwnd = UniqueAny<HWND, &DestroyWindow, 0>;
 using UniqueWinEventHook = UniqueAny<HWINEVENTHOOK, &UnhookWinEvent, 0>;
-
-// COM on the calling thread, held as whether CoInitializeEx succeeded: each
-// success is balanced by one CoUninitialize (WIL's
-// unique_couninitialize_call).
-inline void CoUninitializeCall(bool /*initialized*/) noexcept { CoUninitialize(); }
-using UniqueCoUninitializeCall = UniqueAny<bool, &CoUninitializeCall, 0>;
-
-// COM for the calling thread as a single-threaded apartment, for as long as
-// the result lives. COM objects must be released before it goes.
-[[nodiscard]] inline UniqueCoUninitializeCall CoInitializeApartment() noexcept {
-  return UniqueCoUninitializeCall(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-}
 
 }  // namespace tq

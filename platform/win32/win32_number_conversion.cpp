@@ -4,13 +4,12 @@
 #include <vector>
 
 #include "common/error.h"
+#include "platform/win32/procedure_address.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/windows_api.h"
 
 namespace tq {
 namespace {
-
-using VarR8FromStrFunction = decltype(&VarR8FromStr);
 
 std::wstring SystemFolderFile(const wchar_t* name) {
   std::vector<wchar_t> folder(MAX_PATH);
@@ -31,10 +30,7 @@ double Win32NumberConversion::ToDouble(const std::wstring& text) {
     oleaut32_.reset(LoadLibraryW(SystemFolderFile(L"oleaut32.dll").c_str()));
     ThrowLastErrorIf(!oleaut32_);
   }
-  // Through void (*)(): the one function type GCC lets any other be cast
-  // to and from without a warning.
-  const auto varR8FromStr = reinterpret_cast<VarR8FromStrFunction>(
-      reinterpret_cast<void (*)()>(GetProcAddress(oleaut32_.get(), "VarR8FromStr")));
+  auto* varR8FromStr = ProcedureAddress<decltype(VarR8FromStr)>(oleaut32_.get(), "VarR8FromStr");
   ThrowLastErrorIf(varR8FromStr == nullptr);
   double value = 0;
   std::wstring copy = text;  // MinGW declares the text parameter non-const.

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "common/error.h"
-#include "platform/win32/default_dll_search_for_children.h"
+#include "platform/win32/hardening.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/windows_api.h"
 

@@ -7,8 +7,7 @@
 #include "launcher/launch_choices.h"
 #include "launcher/launch_preparation.h"
 #include "launcher/startup_sequence.h"
-#include "platform/win32/dll_search_restriction.h"
-#include "platform/win32/heap_corruption.h"
+#include "platform/win32/hardening.h"
 #include "platform/win32/splash_form.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_instance_guard.h"
@@ -26,7 +25,7 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
                     int /*show*/) {
   using namespace tq;
-  // Before the window, COM or the picture can load a DLL by name.
+  // Before the window or anything else can load a DLL by name.
   RestrictDllSearch();
   EndProcessOnHeapCorruption();
   try {

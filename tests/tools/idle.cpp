@@ -9,13 +9,22 @@
 #include "platform/win32/unique_any.h"
 #include "platform/win32/windows_api.h"
 
-// After windows_api.h: COM's smart pointer.
+// After windows_api.h: COM's initialisation calls and its smart pointer.
+#include <objbase.h>
 #include <wrl/client.h>
 
 namespace {
 
+// COM on the calling thread, held as whether CoInitializeEx succeeded: each
+// success is balanced by one CoUninitialize (WIL's
+// unique_couninitialize_call).
+void CoUninitializeCall(bool /*initialized*/) noexcept { CoUninitialize(); }
+using UniqueCoUninitializeCall = tq::UniqueAny<bool, &CoUninitializeCall, 0>;
+
 void WarmUp(HINSTANCE instance) {
-  if (const tq::UniqueCoUninitializeCall com = tq::CoInitializeApartment(); com) {
+  if (const UniqueCoUninitializeCall com(
+          SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+      com) {
     // Any out-of-process-capable activation brings the RPC services up.
     Microsoft::WRL::ComPtr<IUnknown> object;
     CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
