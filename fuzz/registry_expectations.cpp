@@ -6,8 +6,8 @@
 #include <set>
 
 #include "common/error.h"
+#include "common/letter_case.h"
 #include "fuzz/fuzz_check.h"
-#include "registry/name_case.h"
 
 namespace tq::fuzz {
 namespace {

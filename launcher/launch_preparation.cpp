@@ -6,6 +6,7 @@
 
 #include "common/decimal_text.h"
 #include "common/error.h"
+#include "common/text.h"
 #include "interfaces/exit_codes.h"
 #include "interfaces/instance_guard.h"
 #include "interfaces/launcher_files.h"
@@ -172,8 +173,8 @@ std::wstring SettingsProblemMessage(const std::wstring& settingsFile,
   if (problem.line > 0) {
     what = L"Line " + DecimalText(problem.line) +
            (problem.setting.empty() ? L"" : L", " + problem.setting) + L": " + what;
-  } else if (!what.empty() && what[0] >= L'a' && what[0] <= L'z') {
-    what[0] = static_cast<wchar_t>(what[0] - L'a' + L'A');
+  } else if (!what.empty()) {
+    what[0] = AsciiUpper(what[0]);
   }
   return L"The settings file cannot be used:\r\n" + settingsFile + L"\r\n\r\n" + what +
          L".\r\n\r\nNothing was started.";

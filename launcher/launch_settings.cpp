@@ -3,6 +3,7 @@
 #include <array>
 
 #include "common/decimal_text.h"
+#include "common/text.h"
 
 namespace tq {
 namespace {
@@ -26,34 +27,6 @@ constexpr std::array<Key, 5> kKeys = {{
 
 constexpr std::array<std::wstring_view, 3> kSections = {L"Java", L"Launcher", L"Log"};
 
-wchar_t AsciiUpper(wchar_t letter) {
-  return letter >= L'a' && letter <= L'z' ? static_cast<wchar_t>(letter - L'a' + L'A') : letter;
-}
-
-bool SameName(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) {
-      return false;
-    }
-  }
-  return true;
-}
-
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
-
-std::wstring_view Trimmed(std::wstring_view text) {
-  while (!text.empty() && IsBlank(text.front())) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && IsBlank(text.back())) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
-
 // Paths are often written in quotes, as on a command line; the quotes are no
 // part of the folder's name.
 std::wstring_view Unquoted(std::wstring_view text) {
@@ -74,23 +47,16 @@ std::wstring KeysOf(std::wstring_view section) {
   return names;
 }
 
-std::wstring Quoted(std::wstring_view text) { return L"\"" + std::wstring(text) + L"\""; }
-
 class Parser {
  public:
   ParsedSettings Parse(std::wstring_view text) {
     int line = 0;
-    while (!result_.problem) {
+    for (const std::wstring_view lineText : Lines(text)) {
       ++line;
-      const std::size_t end = text.find_first_of(L"\r\n");
-      ParseLine(line, Trimmed(text.substr(0, end)));
-      if (end == std::wstring_view::npos) {
+      ParseLine(line, Trimmed(lineText));
+      if (result_.problem) {
         break;
       }
-      // CR LF, LF and CR each end a line.
-      const std::size_t next =
-          text[end] == L'\r' && end + 1 < text.size() && text[end + 1] == L'\n' ? end + 2 : end + 1;
-      text.remove_prefix(next);
     }
     if (result_.problem) {
       result_.settings = {};
@@ -133,7 +99,7 @@ class Parser {
     }
     const std::wstring_view name = Trimmed(text.substr(1, text.size() - 2));
     for (const std::wstring_view section : kSections) {
-      if (SameName(name, section)) {
+      if (SameIgnoringAsciiCase(name, section)) {
         section_ = section;
         return;
       }
@@ -146,7 +112,7 @@ class Parser {
   void ParseValue(int line, std::wstring_view name, std::wstring_view value) {
     const Key* key = nullptr;
     for (const Key& candidate : kKeys) {
-      if (candidate.section == section_ && SameName(name, candidate.name)) {
+      if (candidate.section == section_ && SameIgnoringAsciiCase(name, candidate.name)) {
         key = &candidate;
       }
     }
@@ -171,7 +137,8 @@ class Parser {
     if (key->kind == Kind::kPath) {
       value = Unquoted(value);
     }
-    if (key->kind == Kind::kYesNo && !SameName(value, L"yes") && !SameName(value, L"no")) {
+    if (key->kind == Kind::kYesNo && !SameIgnoringAsciiCase(value, L"yes") &&
+        !SameIgnoringAsciiCase(value, L"no")) {
       Fail(line, setting, Quoted(value) + L" is not allowed; write yes or no");
       return;
     }
@@ -185,7 +152,7 @@ class Parser {
 }  // namespace
 
 bool LaunchSettings::SingleInstance() const {
-  return singleInstance && SameName(singleInstance->text, L"yes");
+  return singleInstance && SameIgnoringAsciiCase(singleInstance->text, L"yes");
 }
 
 ParsedSettings ParseSettings(std::wstring_view text) { return Parser().Parse(text); }

@@ -1,11 +1,8 @@
 #include "launcher/launcher_arguments.h"
 
+#include "common/text.h"
+
 namespace tq {
-namespace {
-
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
-
-}  // namespace
 
 std::vector<std::wstring> CommandLineArguments(std::wstring_view commandLine) {
   std::vector<std::wstring> arguments;

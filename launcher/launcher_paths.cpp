@@ -1,17 +1,13 @@
 #include "launcher/launcher_paths.h"
 
+#include "common/text.h"
+
 namespace tq {
 namespace {
 
 bool EndsWithExe(const std::wstring& name) {
-  if (name.size() < 4) {
-    return false;
-  }
-  std::wstring extension = name.substr(name.size() - 4);
-  for (wchar_t& c : extension) {
-    c = c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-  }
-  return extension == L".exe";
+  return name.size() >= 4 &&
+         SameIgnoringAsciiCase(std::wstring_view(name).substr(name.size() - 4), L".exe");
 }
 
 std::wstring WithoutExe(const std::wstring& path) {

@@ -3,31 +3,14 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "common/text.h"
 #include "common/unicode_text.h"
 
 namespace tq {
 namespace {
 
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
-
-std::uint8_t Byte(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint8_t>(bytes[at]);
-}
-
-// The line that holds the character at `at`, counted as the settings reader
-// counts them: CR LF, LF and CR each end a line.
-template <class Text>
-int LineAt(const Text& text, std::size_t at) {
-  int line = 1;
-  for (std::size_t i = 0; i < at && i < text.size(); ++i) {
-    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
-      ++line;
-    }
-  }
-  return line;
-}
 
 bool IsAscii(std::string_view bytes) {
   return std::ranges::all_of(bytes,
@@ -41,8 +24,8 @@ DecodingResult FromUtf16(std::string_view bytes, bool littleEndian, TextEncoding
   std::wstring text;
   text.reserve(bytes.size() / 2);
   for (std::size_t at = 0; at < bytes.size(); at += 2) {
-    const std::uint32_t first = Byte(bytes, at);
-    const std::uint32_t second = Byte(bytes, at + 1);
+    const std::uint32_t first = ByteAt(bytes, at);
+    const std::uint32_t second = ByteAt(bytes, at + 1);
     text += static_cast<wchar_t>(littleEndian ? first | (second << 8) : (first << 8) | second);
   }
   // Each surrogate must be half of a pair.
@@ -82,8 +65,8 @@ DecodingResult DecodeText(std::string_view bytes, const AnsiDecoder& fromAnsi) {
     result = FromUtf16(bytes.substr(2), true, TextEncoding::kUtf16LeWithBom);
   } else if (bytes.starts_with(kUtf16BeBom)) {
     result = FromUtf16(bytes.substr(2), false, TextEncoding::kUtf16BeWithBom);
-  } else if (bytes.starts_with(kUtf8Bom)) {
-    const std::string_view body = bytes.substr(kUtf8Bom.size());
+  } else if (bytes.starts_with(kUtf8ByteOrderMark)) {
+    const std::string_view body = bytes.substr(kUtf8ByteOrderMark.size());
     std::size_t badAt = 0;
     if (std::optional<std::wstring> text = FromUtf8(body, badAt)) {
       result.decoded = DecodedText{std::move(*text), TextEncoding::kUtf8WithBom};

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "common/error.h"
-#include "registry/name_case.h"
+#include "common/letter_case.h"
 
 namespace tq {
 

@@ -1,9 +1,11 @@
 #include "runtime/decision_log.h"
 
 #include <exception>
+#include <vector>
 
 #include "common/decimal_text.h"
 #include "common/error.h"
+#include "common/text.h"
 #include "common/unicode_text.h"
 #include "interfaces/launcher_files.h"
 #include "interfaces/system_information.h"
@@ -11,10 +13,6 @@
 
 namespace tq {
 namespace {
-
-// Notepad takes a file that begins with it for UTF-8 on every Windows from
-// XP on; without it, XP's Notepad reads the bytes as ANSI.
-constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
 
 std::wstring TwoDigits(int number) {
   return std::wstring(number < 10 ? L"0" : L"") + DecimalText(number);
@@ -43,7 +41,7 @@ void DecisionLog::Open(const std::wstring& path) {
     const bool empty = files_->OpenLog(path) == 0;
     opened_ = true;
     if (empty) {
-      files_->AppendLog(kUtf8Bom);
+      files_->AppendLog(std::string(kUtf8ByteOrderMark));
     }
     on_ = true;
   } catch (const Error&) {
@@ -61,13 +59,12 @@ void DecisionLog::Write(std::wstring_view text) {
             system_->MillisecondsSinceStart(), system_->ProcessId());
   // One step, one line: line breaks in a message or an error's text would
   // break the log's shape.
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') {
-      continue;
+  const std::vector<std::wstring_view> lines = Lines(text);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    line += i > 0 ? L" / " : L"";
+    for (const wchar_t c : lines[i]) {
+      line += c < L' ' ? L' ' : c;
     }
-    line += text[i] == L'\n' || text[i] == L'\r' ? std::wstring_view(L" / ")
-            : text[i] < L' '                     ? std::wstring_view(L" ")
-                                                 : text.substr(i, 1);
   }
   line += L"\r\n";
   try {

@@ -4,6 +4,7 @@
 
 #include "common/decimal_text.h"
 #include "common/error.h"
+#include "common/text.h"
 #include "interfaces/exit_codes.h"
 #include "interfaces/number_conversion.h"
 #include "interfaces/user_interface.h"
@@ -38,8 +39,6 @@ std::wstring RuntimeDirectoryOf(const RegVariant& javaHome) {
   }
   throw UnsupportedValueType();
 }
-
-std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 std::wstring MissingJavaMessage(const ConfiguredJavaHome& home, const std::wstring& java,
                                 const std::wstring& reason) {

@@ -1,17 +1,12 @@
 #include "platform/memory/memory_launcher_files.h"
 
 #include "common/error.h"
+#include "common/text.h"
 
 namespace tq {
 namespace {
 
-std::wstring Folded(const std::wstring& path) {
-  std::wstring folded = path;
-  for (wchar_t& c : folded) {
-    c = c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-  }
-  return folded;
-}
+std::wstring Folded(const std::wstring& path) { return AsciiLowerCase(path); }
 
 std::wstring FolderOf(const std::wstring& path) {
   const std::size_t slash = path.find_last_of(L'\\');

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "common/error.h"
+#include "common/text.h"
 
 namespace tq {
 
@@ -84,10 +85,7 @@ std::wstring ExpandReferences(const std::wstring& text,
       break;
     }
     expanded += text.substr(at, open - at);
-    std::wstring name = text.substr(open + 1, close - open - 1);
-    for (wchar_t& c : name) {
-      c = c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-    }
+    const std::wstring name = AsciiUpperCase(text.substr(open + 1, close - open - 1));
     const auto value = upperCaseNames.find(name);
     if (!name.empty() && value != upperCaseNames.end()) {
       expanded += value->second;

@@ -10,8 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/letter_case.h"
 #include "platform/memory/memory_registry.h"
-#include "registry/name_case.h"
 
 namespace tq {
 

@@ -1,4 +1,4 @@
-#include "registry/name_case.h"
+#include "common/letter_case.h"
 
 #include <cstdint>
 #include <type_traits>

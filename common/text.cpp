@@ -1,0 +1,52 @@
+#include "common/text.h"
+
+#include <algorithm>
+
+namespace tq {
+
+std::wstring_view Trimmed(std::wstring_view text) {
+  while (!text.empty() && IsBlank(text.front())) {
+    text.remove_prefix(1);
+  }
+  while (!text.empty() && IsBlank(text.back())) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+std::wstring Quoted(std::wstring_view text) { return L"\"" + std::wstring(text) + L"\""; }
+
+std::vector<std::wstring_view> Lines(std::wstring_view text) {
+  std::vector<std::wstring_view> lines;
+  std::size_t begin = 0;
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    if (EndsLine(text, at)) {
+      // A CR LF pair ends at its LF, so the line ends before the CR.
+      const std::size_t end =
+          text[at] == L'\n' && at > begin && text[at - 1] == L'\r' ? at - 1 : at;
+      lines.push_back(text.substr(begin, end - begin));
+      begin = at + 1;
+    }
+  }
+  lines.push_back(text.substr(begin));
+  return lines;
+}
+
+bool SameIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
+  return std::ranges::equal(a, b,
+                            [](wchar_t x, wchar_t y) { return AsciiUpper(x) == AsciiUpper(y); });
+}
+
+std::wstring AsciiUpperCase(std::wstring_view text) {
+  std::wstring upper(text);
+  std::ranges::transform(upper, upper.begin(), AsciiUpper);
+  return upper;
+}
+
+std::wstring AsciiLowerCase(std::wstring_view text) {
+  std::wstring lower(text);
+  std::ranges::transform(lower, lower.begin(), AsciiLower);
+  return lower;
+}
+
+}  // namespace tq
