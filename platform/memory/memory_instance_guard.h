@@ -9,19 +9,21 @@
 
 namespace tq {
 
-// Guards held on the machine, by launcher folder (letters in any case).
+// Guards held on the machine, by the names the Win32 guard gives them, so
+// that folders are one guard exactly when they are one for Windows.
 class MemoryInstanceGuard final : public InstanceGuard {
  public:
   MemoryInstanceGuard(Journal& journal, FaultPlan& faults) : journal_(journal), faults_(faults) {}
 
   bool Claim(const std::wstring& launcherFolder) override;
 
-  // The folders whose application runs.
-  std::set<std::wstring> held;
+  // An application started from the folder runs already.
+  void HoldFor(const std::wstring& launcherFolder);
 
  private:
   Journal& journal_;
   FaultPlan& faults_;
+  std::set<std::wstring> held_;
 };
 
 }  // namespace tq

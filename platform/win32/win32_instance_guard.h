@@ -11,8 +11,9 @@ namespace tq {
 // handle to it is open. The launcher that creates it holds one until it
 // ends, and hands an inheritable copy to the Java application it starts,
 // whose handle the system closes when it ends, also when it crashes. The
-// name is the machine's (Global\), so that another user's second copy,
-// which would fight over the same serial port, is stopped too.
+// name (common/instance_guard_name.h) is the machine's (Global\), so that
+// another user's second copy, which would fight over the same serial port,
+// is stopped too.
 class Win32InstanceGuard final : public InstanceGuard {
  public:
   bool Claim(const std::wstring& launcherFolder) override;
@@ -20,9 +21,5 @@ class Win32InstanceGuard final : public InstanceGuard {
  private:
   UniqueHandle held_;
 };
-
-// The mutex's name for a launcher folder: the folder's letters in any case
-// give the same name, different folders different ones.
-std::wstring InstanceGuardName(const std::wstring& launcherFolder);
 
 }  // namespace tq

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/decimal_text.h"
+#include "common/instance_guard_name.h"
 #include "launcher/launch_choices.h"
 #include "launcher/launcher_arguments.h"
 #include "launcher/startup_sequence.h"
@@ -252,6 +253,28 @@ TEST_F(PreparationTest, OneInstanceAFolderAndTheGuardGoesWithTheApplication) {
   EXPECT_EQ(ui.messages, std::vector<std::wstring>{text::AlreadyRunning(L"c:\\app")});
   EXPECT_EQ(ui.exitCode, kExitAlreadyRunning);
   EXPECT_TRUE(second.started.empty());
+}
+
+// The guard's name is the Win32 guard's too: what holds here holds for the
+// mutex the shipped launcher creates.
+TEST(InstanceGuardNameTest, OneNameAFolderWhateverTheCaseOfItsLetters) {
+  const std::vector<std::pair<std::wstring, std::wstring>> same = {
+      {L"C:\\App", L"c:\\aPP"},
+      {L"C:\\Programme\\\u00dcber", L"c:\\PROGRAMME\\\u00fcber"},
+      {L"D:\\\u041f\u0440\u043e\u0433", L"d:\\\u043f\u0420\u041e\u0413"},
+      {L"E:\\\u0391\u03c1\u03c7\u03ad\u03c2", L"e:\\\u03b1\u03a1\u03a7\u0388\u03a3"},
+  };
+  for (const auto& [folder, otherCase] : same) {
+    EXPECT_EQ(InstanceGuardName(folder), InstanceGuardName(otherCase));
+  }
+  EXPECT_NE(InstanceGuardName(L"C:\\\u00c4"), InstanceGuardName(L"C:\\A"));
+  EXPECT_NE(InstanceGuardName(L"C:\\App"), InstanceGuardName(L"C:\\App2"));
+  // FNV-1a of the folder's upper-cased UTF-16: a guard held by an older
+  // launcher of the folder still counts.
+  EXPECT_EQ(InstanceGuardName(L"C:\\App"),
+            L"Global\\TovaneQuillon.SingleInstance.7a731b135e5d5ae9");
+  EXPECT_EQ(InstanceGuardName(L"c:\\programme\\\u00fcber"),
+            L"Global\\TovaneQuillon.SingleInstance.8c9964faa0e698e1");
 }
 
 TEST_F(PreparationTest, AConfiguredRuntimeWithoutJavaExeIsNamedAndNothingStarts) {

@@ -120,11 +120,7 @@ void Build(World& world, const Machine& machine) {
   world.process.environment = machine.environment;
   world.process.programEnd = machine.javaEnds;
   if (machine.applicationRuns) {
-    std::wstring folder = machine.launcherFolder;
-    for (wchar_t& c : folder) {
-      c = c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-    }
-    world.guard.held.insert(folder);
+    world.guard.HoldFor(machine.launcherFolder);
   }
 }
 
