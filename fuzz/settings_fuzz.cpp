@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/text.h"
 #include "common/unicode_text.h"
 #include "launcher/launch_settings.h"
 #include "launcher/settings_text.h"
@@ -25,17 +26,9 @@ void Check(bool holds, const char* what) {
   }
 }
 
-int LineCount(std::wstring_view text) {
-  int lines = 1;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == L'\n' || (text[i] == L'\r' && (i + 1 >= text.size() || text[i + 1] != L'\n'))) {
-      ++lines;
-    }
-  }
-  return lines;
-}
+int LineCount(std::wstring_view text) { return static_cast<int>(Lines(text).size()); }
 
-DecodingResult Decode(std::string_view bytes) {
+SettingsResult<DecodedText> Decode(std::string_view bytes) {
   return DecodeText(bytes, [](const std::string& ansi) { return FromWindows1252(ansi); });
 }
 
@@ -43,16 +36,17 @@ bool SameValue(const std::optional<SettingValue>& a, const std::optional<Setting
   return a.has_value() == b.has_value() && (!a || (a->text == b->text && a->line == b->line));
 }
 
-bool SameSettings(const ParsedSettings& a, const ParsedSettings& b) {
-  if (a.problem.has_value() != b.problem.has_value()) {
+bool SameSettings(const SettingsResult<LaunchSettings>& a,
+                  const SettingsResult<LaunchSettings>& b) {
+  if (a.has_value() != b.has_value()) {
     return false;
   }
-  if (a.problem) {
-    return a.problem->line == b.problem->line && a.problem->setting == b.problem->setting &&
-           a.problem->what == b.problem->what;
+  if (!a) {
+    return a.error().line == b.error().line && a.error().setting == b.error().setting &&
+           a.error().what == b.error().what;
   }
-  const LaunchSettings& x = a.settings;
-  const LaunchSettings& y = b.settings;
+  const LaunchSettings& x = *a;
+  const LaunchSettings& y = *b;
   return SameValue(x.javaHome, y.javaHome) && SameValue(x.javaOptions, y.javaOptions) &&
          SameValue(x.singleInstance, y.singleInstance) && SameValue(x.logFile, y.logFile) &&
          SameValue(x.javaOutput, y.javaOutput);
@@ -70,21 +64,20 @@ std::string Utf16Le(std::wstring_view text) {
 // The bytes as any file: whatever they hold, a problem names a line of the
 // text (or none), and settings that read name lines of it.
 void ReadAnyBytes(std::string_view bytes) {
-  const DecodingResult decoded = Decode(bytes);
-  Check(decoded.decoded.has_value() != decoded.problem.has_value(), "text or a problem");
-  if (!decoded.decoded) {
-    Check(decoded.problem->line >= 0 && !decoded.problem->what.empty(), "a problem says what");
+  const SettingsResult<DecodedText> decoded = Decode(bytes);
+  if (!decoded) {
+    Check(decoded.error().line >= 0 && !decoded.error().what.empty(), "a problem says what");
     return;
   }
-  const std::wstring& text = decoded.decoded->text;
-  const ParsedSettings parsed = ParseSettings(text);
+  const std::wstring& text = decoded->text;
+  const SettingsResult<LaunchSettings> parsed = ParseSettings(text);
   const int lines = LineCount(text);
-  if (parsed.problem) {
-    Check(parsed.problem->line >= 1 && parsed.problem->line <= lines, "a problem's line is a line");
-    Check(!parsed.settings.javaHome && !parsed.settings.javaOptions, "a bad file sets nothing");
+  if (!parsed) {
+    Check(parsed.error().line >= 1 && parsed.error().line <= lines, "a problem's line is a line");
+    return;
   }
-  for (const auto* value : {&parsed.settings.javaHome, &parsed.settings.javaOptions,
-                            &parsed.settings.logFile, &parsed.settings.javaOutput}) {
+  for (const auto* value :
+       {&parsed->javaHome, &parsed->javaOptions, &parsed->logFile, &parsed->javaOutput}) {
     if (*value) {
       Check((*value)->line >= 1 && (*value)->line <= lines, "a value's line is a line");
       Check((*value)->text.size() <= kLongestSettingValue, "a value is never too long");
@@ -105,13 +98,12 @@ void ReadEveryEncoding(FuzzedDataProvider& input) {
   while (input.remaining_bytes() > 0 && text.size() < 4096) {
     text += kWords[input.ConsumeIntegralInRange<std::size_t>(0, std::size(kWords) - 1)];
   }
-  const ParsedSettings expected = ParseSettings(text);
-  for (const std::string& bytes :
-       {ToWindows1252(text), Utf16Le(text), "\xEF\xBB\xBF" + ToUtf8(text), ToUtf8(text)}) {
-    const DecodingResult decoded = Decode(bytes);
-    Check(decoded.decoded && decoded.decoded->text == text, "each encoding gives the text back");
-    Check(SameSettings(ParseSettings(decoded.decoded->text), expected),
-          "each encoding reads the same");
+  const SettingsResult<LaunchSettings> expected = ParseSettings(text);
+  for (const std::string& bytes : {ToWindows1252(text), Utf16Le(text),
+                                   std::string(kUtf8ByteOrderMark) + ToUtf8(text), ToUtf8(text)}) {
+    const SettingsResult<DecodedText> decoded = Decode(bytes);
+    Check(decoded && decoded->text == text, "each encoding gives the text back");
+    Check(SameSettings(ParseSettings(decoded->text), expected), "each encoding reads the same");
   }
 }
 

@@ -13,80 +13,77 @@
 #include "interfaces/process_services.h"
 #include "interfaces/system_information.h"
 #include "interfaces/user_interface.h"
-#include "launcher/launch_choices.h"
-#include "launcher/launch_settings.h"
 #include "launcher/launcher_arguments.h"
 #include "launcher/launcher_paths.h"
 #include "launcher/settings_text.h"
-#include "launcher/startup_sequence.h"
 #include "runtime/decision_log.h"
-#include "runtime/mod_main.h"
+#include "runtime/process_end.h"
 
 namespace tq {
 namespace {
 
-// What the settings file gave, or why it cannot be used, with the lines
-// that say so in the log.
-struct SettingsReading {
+// The settings file beside the launcher, read in its steps: its bytes, their
+// text, its lines, their values made into choices. Each step can end the
+// reading with a problem. What was read is told in lines for the log, which
+// may open only once the settings are known.
+class SettingsReader {
+ public:
+  SettingsReader(const Preparation& platform, std::wstring path, std::wstring launcherFolder)
+      : platform_(platform), path_(std::move(path)), folder_(std::move(launcherFolder)) {}
+
+  SettingsResult<ResolvedSettings> Read() {
+    SettingsResult<std::optional<std::string>> bytes = Bytes();
+    if (!bytes) {
+      return ProblemOf(std::move(bytes));
+    }
+    if (!*bytes) {
+      logLines.push_back(L"no settings file: " + path_);
+      return ResolvedSettings{};
+    }
+    SettingsResult<DecodedText> decoded = DecodeText(
+        **bytes, [&](const std::string& ansi) { return platform_.files.FromAnsi(ansi); });
+    if (!decoded) {
+      return ProblemOf(std::move(decoded));
+    }
+    logLines.push_back(L"settings file read (" + std::wstring(EncodingName(decoded->encoding)) +
+                       L"): " + path_);
+    SettingsResult<LaunchSettings> parsed = ParseSettings(decoded->text);
+    if (!parsed) {
+      return ProblemOf(std::move(parsed));
+    }
+    settings = std::move(*parsed);
+    SettingsResult<ResolvedSettings> resolved =
+        ResolveSettings(settings, folder_, platform_.process);
+    for (std::wstring& line : SettingsLogLines(settings, resolved ? &*resolved : nullptr)) {
+      logLines.push_back(std::move(line));
+    }
+    return resolved;
+  }
+
+  // The values as written, once the lines are read.
   LaunchSettings settings;
-  LaunchChoices choices;
-  std::optional<SettingsProblem> problem;
   std::vector<std::wstring> logLines;
+
+ private:
+  // Nothing when there is no file.
+  SettingsResult<std::optional<std::string>> Bytes() {
+    std::optional<std::string> bytes;
+    try {
+      bytes = platform_.files.ReadFile(path_, kLargestSettingsFile);
+    } catch (const Error& error) {
+      return SettingsFailure(0, {}, L"the file cannot be read: " + error.description());
+    }
+    if (bytes && bytes->size() > kLargestSettingsFile) {
+      return SettingsFailure(
+          0, {}, L"the file is larger than " + DecimalText(kLargestSettingsFile / 1024) + L" KB");
+    }
+    return bytes;
+  }
+
+  const Preparation& platform_;
+  std::wstring path_;
+  std::wstring folder_;
 };
-
-void NoteValue(SettingsReading& reading, const wchar_t* setting,
-               const std::optional<SettingValue>& value, const std::wstring& used) {
-  if (value) {
-    reading.logLines.push_back(L"setting on line " + DecimalText(value->line) + L": " + setting +
-                               L"=" + value->text + (used.empty() ? L"" : L"  ->  " + used));
-  }
-}
-
-SettingsReading ReadSettings(const Preparation& platform, const std::wstring& path,
-                             const std::wstring& launcherFolder) {
-  SettingsReading reading;
-  std::optional<std::string> bytes;
-  try {
-    bytes = platform.files.ReadFile(path, kLargestSettingsFile);
-  } catch (const Error& error) {
-    reading.problem = SettingsProblem{0, {}, L"the file cannot be read: " + error.description()};
-    return reading;
-  }
-  if (!bytes) {
-    reading.logLines.push_back(L"no settings file: " + path);
-    return reading;
-  }
-  if (bytes->size() > kLargestSettingsFile) {
-    reading.problem = SettingsProblem{
-        0, {}, L"the file is larger than " + DecimalText(kLargestSettingsFile / 1024) + L" KB"};
-    return reading;
-  }
-  const DecodingResult decoded =
-      DecodeText(*bytes, [&](const std::string& ansi) { return platform.files.FromAnsi(ansi); });
-  if (decoded.problem) {
-    reading.problem = SettingsProblem{decoded.problem->line, {}, decoded.problem->what};
-    return reading;
-  }
-  reading.logLines.push_back(L"settings file read (" +
-                             std::wstring(EncodingName(decoded.decoded->encoding)) + L"): " + path);
-  ParsedSettings parsed = ParseSettings(decoded.decoded->text);
-  if (parsed.problem) {
-    reading.problem = std::move(parsed.problem);
-    return reading;
-  }
-  reading.settings = std::move(parsed.settings);
-  ResolvedSettings resolved = ResolveSettings(reading.settings, launcherFolder, platform.process);
-  reading.problem = std::move(resolved.problem);
-  reading.choices = std::move(resolved.choices);
-  const LaunchSettings& settings = reading.settings;
-  const LaunchChoices& choices = reading.choices;
-  NoteValue(reading, L"[Java] Home", settings.javaHome, choices.javaHome);
-  NoteValue(reading, L"[Java] Options", settings.javaOptions, choices.javaOptions);
-  NoteValue(reading, L"[Launcher] SingleInstance", settings.singleInstance, {});
-  NoteValue(reading, L"[Log] File", settings.logFile, choices.logFile);
-  NoteValue(reading, L"[Log] JavaOutput", settings.javaOutput, choices.javaOutput);
-  return reading;
-}
 
 // The default log: in the user's temporary folder, named after the
 // launcher. Nothing when that folder is unknown.
@@ -111,7 +108,7 @@ void OpenLog(const Preparation& platform, DecisionLog& log, const std::wstring& 
   log.Write(L"decision log: " + path + L" (" + reason + L")");
 }
 
-LaunchChoices Prepare(const Preparation& platform, ModMain& modMain, DecisionLog& log) {
+PreparedLaunch Prepare(const Preparation& platform, DecisionLog& log) {
   ProcessServices& process = platform.process;
   const LogSwitch logSwitch = FindLogSwitch(process.CommandLine());
   const std::wstring program = process.LauncherProgram();
@@ -124,27 +121,31 @@ LaunchChoices Prepare(const Preparation& platform, ModMain& modMain, DecisionLog
                                    : PathFrom(folder, logSwitch.path),
             program, L"asked for by --log");
   }
-  SettingsReading reading = ReadSettings(platform, settingsFile, folder);
-  if (!reading.problem) {
-    OpenLog(platform, log, reading.choices.logFile, program, L"asked for by [Log] File");
+  SettingsReader reader(platform, settingsFile, folder);
+  SettingsResult<ResolvedSettings> resolved = reader.Read();
+  if (resolved) {
+    OpenLog(platform, log, resolved->choices.logFile, program, L"asked for by [Log] File");
   }
-  for (const std::wstring& line : reading.logLines) {
+  for (const std::wstring& line : reader.logLines) {
     log.Write(line);
   }
-  if (reading.problem) {
-    const std::wstring message = SettingsProblemMessage(settingsFile, *reading.problem);
+  if (!resolved) {
+    const std::wstring message = SettingsProblemMessage(settingsFile, resolved.error());
     log.Write(L"the settings file cannot be used: " + message);
     platform.ui.ShowMessage(message);
     EndProcessAndLogIt(platform.ui, log, kExitBadSettings);
   }
 
-  const LaunchChoices& choices = reading.choices;
-  if (!choices.javaHome.empty()) {
-    modMain.UseConfiguredHome(ConfiguredJavaHome{choices.javaHome, settingsFile,
-                                                 reading.settings.javaHome->line,
-                                                 reading.settings.javaHome->text});
+  PreparedLaunch prepared{std::move(resolved->choices), {}};
+  if (!prepared.choices.javaHome.empty()) {
+    const SettingValue home = *reader.settings.javaHome;
+    prepared.javaHome = {
+        prepared.choices.javaHome,
+        [settingsFile, home](const std::wstring& java, const std::wstring& reason) {
+          return NoJavaInConfiguredHomeMessage(settingsFile, home, java, reason);
+        }};
   }
-  if (choices.singleInstance) {
+  if (prepared.choices.singleInstance) {
     if (!platform.guard.Claim(folder)) {
       log.Write(L"an application started from " + folder + L" still runs: nothing is started");
       platform.ui.ShowMessage(AlreadyRunningMessage(folder));
@@ -152,14 +153,14 @@ LaunchChoices Prepare(const Preparation& platform, ModMain& modMain, DecisionLog
     }
     log.Write(L"single instance: this launcher holds the guard of " + folder);
   }
-  return choices;
+  return prepared;
 }
 
 }  // namespace
 
-LaunchChoices PrepareLaunch(const Preparation& platform, ModMain& modMain, DecisionLog& log) {
+PreparedLaunch PrepareLaunch(const Preparation& platform, DecisionLog& log) {
   try {
-    return Prepare(platform, modMain, log);
+    return Prepare(platform, log);
   } catch (const Error& error) {
     ReportUntrappedError(platform.ui, log, error);
   } catch (const std::bad_alloc&) {
@@ -183,6 +184,17 @@ std::wstring SettingsProblemMessage(const std::wstring& settingsFile,
 std::wstring AlreadyRunningMessage(const std::wstring& launcherFolder) {
   return L"Tovane Quillon is already running: it was started from\r\n" + launcherFolder +
          L"\r\nand has not ended yet.\r\n\r\nNothing was started.";
+}
+
+std::wstring NoJavaInConfiguredHomeMessage(const std::wstring& settingsFile,
+                                           const SettingValue& home,
+                                           const std::wstring& javaLookedFor,
+                                           const std::wstring& reason) {
+  return L"The Java runtime that the settings file names has no java.exe.\r\nSettings file: " +
+         settingsFile + L"\r\nLine " + DecimalText(home.line) + L": " +
+         KeyOf(&LaunchSettings::javaHome).Name() + L"=" + home.text + L"\r\nLooked for: " +
+         javaLookedFor + (reason.empty() ? L"" : L"\r\nIt could not be looked for: " + reason) +
+         L"\r\n\r\nNothing was started.";
 }
 
 }  // namespace tq

@@ -3,17 +3,17 @@
 #include <cstddef>
 #include <string>
 
+#include "launcher/launch_choices.h"
+#include "runtime/mod_main.h"
+
 namespace tq {
 
 class DecisionLog;
 class InstanceGuard;
 class LauncherFiles;
-class ModMain;
 class ProcessServices;
 class SystemInformation;
 class UserInterface;
-struct LaunchChoices;
-struct SettingsProblem;
 
 // The largest settings file the launcher reads: one holds a few lines.
 inline constexpr std::size_t kLargestSettingsFile = std::size_t{64} * 1024;
@@ -27,13 +27,19 @@ struct Preparation {
   InstanceGuard& guard;
 };
 
+// What the settings decided, for the rest of the run.
+struct PreparedLaunch {
+  LaunchChoices choices;
+  // The runtime the settings name, for ModMain.
+  ConfiguredJavaHome javaHome;
+};
+
 // Before the splash: the --log switch, the settings file beside the
 // launcher, the decision log, the single-instance guard. With no settings
-// file and no switch it changes nothing. Gives what the settings chose, and
-// hands ModMain the runtime they name. Ends the process after one message
+// file and no switch it changes nothing. Ends the process after one message
 // box when the settings cannot be used or the application runs already, and
 // after the top-level report when an error nothing handles arises.
-LaunchChoices PrepareLaunch(const Preparation& platform, ModMain& modMain, DecisionLog& log);
+PreparedLaunch PrepareLaunch(const Preparation& platform, DecisionLog& log);
 
 // The message box for a settings file that cannot be used.
 std::wstring SettingsProblemMessage(const std::wstring& settingsFile,
@@ -41,5 +47,13 @@ std::wstring SettingsProblemMessage(const std::wstring& settingsFile,
 
 // The message box for a second start while the application runs.
 std::wstring AlreadyRunningMessage(const std::wstring& launcherFolder);
+
+// The message box for a runtime of the settings file without java.exe: the
+// line that names it, what was looked for, and why it could not be looked
+// for, if it could not.
+std::wstring NoJavaInConfiguredHomeMessage(const std::wstring& settingsFile,
+                                           const SettingValue& home,
+                                           const std::wstring& javaLookedFor,
+                                           const std::wstring& reason);
 
 }  // namespace tq

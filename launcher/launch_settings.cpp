@@ -1,31 +1,13 @@
 #include "launcher/launch_settings.h"
 
-#include <array>
+#include <algorithm>
+#include <vector>
 
 #include "common/decimal_text.h"
 #include "common/text.h"
 
 namespace tq {
 namespace {
-
-enum class Kind { kPath, kText, kYesNo };
-
-struct Key {
-  std::wstring_view section;
-  std::wstring_view name;
-  Kind kind;
-  std::optional<SettingValue> LaunchSettings::*member;
-};
-
-constexpr std::array<Key, 5> kKeys = {{
-    {L"Java", L"Home", Kind::kPath, &LaunchSettings::javaHome},
-    {L"Java", L"Options", Kind::kText, &LaunchSettings::javaOptions},
-    {L"Launcher", L"SingleInstance", Kind::kYesNo, &LaunchSettings::singleInstance},
-    {L"Log", L"File", Kind::kPath, &LaunchSettings::logFile},
-    {L"Log", L"JavaOutput", Kind::kPath, &LaunchSettings::javaOutput},
-}};
-
-constexpr std::array<std::wstring_view, 3> kSections = {L"Java", L"Launcher", L"Log"};
 
 // Paths are often written in quotes, as on a command line; the quotes are no
 // part of the folder's name.
@@ -36,9 +18,40 @@ std::wstring_view Unquoted(std::wstring_view text) {
   return text;
 }
 
+// "a, b or c", "a and b".
+std::wstring Listed(const std::vector<std::wstring>& items, std::wstring_view last) {
+  std::wstring listed;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i > 0) {
+      listed += i + 1 == items.size() ? std::wstring(L" ") + std::wstring(last) + L" " : L", ";
+    }
+    listed += items[i];
+  }
+  return listed;
+}
+
+// The sections in the order their keys come.
+std::vector<std::wstring_view> Sections() {
+  std::vector<std::wstring_view> sections;
+  for (const SettingKey& key : SettingKeys()) {
+    if (std::ranges::find(sections, key.section) == sections.end()) {
+      sections.push_back(key.section);
+    }
+  }
+  return sections;
+}
+
+std::wstring SectionsListed(std::wstring_view last) {
+  std::vector<std::wstring> names;
+  for (const std::wstring_view section : Sections()) {
+    names.push_back(L"[" + std::wstring(section) + L"]");
+  }
+  return Listed(names, last);
+}
+
 std::wstring KeysOf(std::wstring_view section) {
   std::wstring names;
-  for (const Key& key : kKeys) {
+  for (const SettingKey& key : SettingKeys()) {
     if (key.section == section) {
       names += names.empty() ? L"" : L", ";
       names += key.name;
@@ -49,24 +62,21 @@ std::wstring KeysOf(std::wstring_view section) {
 
 class Parser {
  public:
-  ParsedSettings Parse(std::wstring_view text) {
+  SettingsResult<LaunchSettings> Parse(std::wstring_view text) {
     int line = 0;
     for (const std::wstring_view lineText : Lines(text)) {
       ++line;
       ParseLine(line, Trimmed(lineText));
-      if (result_.problem) {
-        break;
+      if (problem_) {
+        return Unexpected<SettingsProblem>{std::move(*problem_)};
       }
     }
-    if (result_.problem) {
-      result_.settings = {};
-    }
-    return std::move(result_);
+    return std::move(settings_);
   }
 
  private:
   void Fail(int line, std::wstring setting, std::wstring what) {
-    result_.problem = SettingsProblem{line, std::move(setting), std::move(what)};
+    problem_ = SettingsProblem{line, std::move(setting), std::move(what)};
   }
 
   void ParseLine(int line, std::wstring_view text) {
@@ -86,7 +96,7 @@ class Parser {
     }
     if (section_.empty()) {
       Fail(line, std::wstring(name),
-           L"outside any section; put [Java], [Launcher] or [Log] above it");
+           L"outside any section; put " + SectionsListed(L"or") + L" above it");
       return;
     }
     ParseValue(line, name, Trimmed(text.substr(equals + 1)));
@@ -98,63 +108,74 @@ class Parser {
       return;
     }
     const std::wstring_view name = Trimmed(text.substr(1, text.size() - 2));
-    for (const std::wstring_view section : kSections) {
+    for (const std::wstring_view section : Sections()) {
       if (SameIgnoringAsciiCase(name, section)) {
         section_ = section;
         return;
       }
     }
     Fail(line, {},
-         L"[" + std::wstring(name) +
-             L"] is not a section of this file; its sections are [Java], [Launcher] and [Log]");
+         L"[" + std::wstring(name) + L"] is not a section of this file; its sections are " +
+             SectionsListed(L"and"));
   }
 
   void ParseValue(int line, std::wstring_view name, std::wstring_view value) {
-    const Key* key = nullptr;
-    for (const Key& candidate : kKeys) {
-      if (candidate.section == section_ && SameIgnoringAsciiCase(name, candidate.name)) {
-        key = &candidate;
-      }
-    }
-    const std::wstring setting =
-        L"[" + std::wstring(section_) + L"] " + std::wstring(key != nullptr ? key->name : name);
-    if (key == nullptr) {
-      Fail(line, setting,
+    const auto keys = SettingKeys();
+    const auto key = std::ranges::find_if(keys, [&](const SettingKey& candidate) {
+      return candidate.section == section_ && SameIgnoringAsciiCase(name, candidate.name);
+    });
+    if (key == keys.end()) {
+      Fail(line, L"[" + std::wstring(section_) + L"] " + std::wstring(name),
            L"not a key of [" + std::wstring(section_) + L"]; its keys are " + KeysOf(section_));
       return;
     }
-    std::optional<SettingValue>& slot = result_.settings.*(key->member);
+    std::optional<SettingValue>& slot = settings_.*(key->written);
     if (slot) {
-      Fail(line, setting, L"given twice; first on line " + DecimalText(slot->line));
+      Fail(line, key->Name(), L"given twice; first on line " + DecimalText(slot->line));
       return;
     }
     if (value.size() > kLongestSettingValue) {
-      Fail(line, setting,
+      Fail(line, key->Name(),
            L"too long: " + DecimalText(static_cast<long long>(value.size())) +
                L" characters, where " + DecimalText(kLongestSettingValue) + L" is the most");
       return;
     }
-    if (key->kind == Kind::kPath) {
+    if (key->kind == SettingKind::kPath) {
       value = Unquoted(value);
     }
-    if (key->kind == Kind::kYesNo && !SameIgnoringAsciiCase(value, L"yes") &&
-        !SameIgnoringAsciiCase(value, L"no")) {
-      Fail(line, setting, Quoted(value) + L" is not allowed; write yes or no");
+    if (key->kind == SettingKind::kWord &&
+        std::ranges::none_of(key->words, [&](std::wstring_view word) {
+          return SameIgnoringAsciiCase(value, word);
+        })) {
+      const std::vector<std::wstring> words(key->words.begin(), key->words.end());
+      Fail(line, key->Name(), Quoted(value) + L" is not allowed; write " + Listed(words, L"or"));
       return;
     }
     slot = SettingValue{std::wstring(value), line};
   }
 
-  ParsedSettings result_;
+  LaunchSettings settings_;
+  std::optional<SettingsProblem> problem_;
   std::wstring_view section_;
 };
 
 }  // namespace
 
+std::wstring SettingKey::Name() const {
+  return L"[" + std::wstring(section) + L"] " + std::wstring(name);
+}
+
+const SettingKey& KeyOf(std::optional<SettingValue> LaunchSettings::*written) {
+  const auto keys = SettingKeys();
+  return *std::ranges::find(keys, written, &SettingKey::written);
+}
+
 bool LaunchSettings::SingleInstance() const {
   return singleInstance && SameIgnoringAsciiCase(singleInstance->text, L"yes");
 }
 
-ParsedSettings ParseSettings(std::wstring_view text) { return Parser().Parse(text); }
+SettingsResult<LaunchSettings> ParseSettings(std::wstring_view text) {
+  return Parser().Parse(text);
+}
 
 }  // namespace tq

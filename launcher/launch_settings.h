@@ -1,8 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+
+#include "launcher/settings_problem.h"
 
 namespace tq {
 
@@ -13,17 +17,9 @@ struct SettingValue {
   int line = 0;
 };
 
-// What a deployer asked for in the settings file beside the launcher. Every
-// setting is optional; a file that sets nothing changes nothing.
-//
-//   [Java]
-//   Home=jre                        a runtime folder: no registry search
-//   Options=-Xmx512m                placed before -classpath
-//   [Launcher]
-//   SingleInstance=yes              one running application per folder
-//   [Log]
-//   File=%TEMP%\TovaneQuillon.log   the decision log
-//   JavaOutput=java.log             Java's standard output and error
+// What a deployer asked for in the settings file beside the launcher, as
+// written. Every setting is optional; a file that sets nothing changes
+// nothing. The keys are the entries of SettingKeys().
 struct LaunchSettings {
   std::optional<SettingValue> javaHome;
   std::optional<SettingValue> javaOptions;
@@ -34,25 +30,45 @@ struct LaunchSettings {
   [[nodiscard]] bool SingleInstance() const;
 };
 
-// What is wrong with a settings file: the line (0 for the file as a whole),
-// the setting it concerns ("[Launcher] SingleInstance", or empty), and why.
-struct SettingsProblem {
-  int line = 0;
-  std::wstring setting;
-  std::wstring what;
+// What a key's value may be.
+enum class SettingKind {
+  kPath,  // a file or folder; quotes around it are dropped
+  kText,  // anything, as written
+  kWord,  // one of the key's words, in any case
 };
 
-struct ParsedSettings {
-  LaunchSettings settings;
-  std::optional<SettingsProblem> problem;
+class Resolution;
+
+// One key of the settings file: where it stands, what it takes, where its
+// value goes as written, and what it becomes for the launcher.
+struct SettingKey {
+  std::wstring_view section;
+  std::wstring_view name;
+  SettingKind kind;
+  // What a kWord value may be.
+  std::span<const std::wstring_view> words;
+  std::optional<SettingValue> LaunchSettings::*written;
+  // Makes the value into the launcher's choice (launcher/launch_choices.h)
+  // and gives what it became, for the log: nothing when that is the value
+  // itself.
+  std::wstring (*resolve)(const SettingValue& value, Resolution& resolution);
+
+  // "[Java] Home".
+  [[nodiscard]] std::wstring Name() const;
 };
+
+// Every key of the settings file, in the order the decision log tells them.
+std::span<const SettingKey> SettingKeys();
+
+// The key whose value goes to the member.
+const SettingKey& KeyOf(std::optional<SettingValue> LaunchSettings::*written);
 
 // Reads the text of a settings file. Section and key names match without
 // regard to case; lines that begin with ';' or '#' are comments; blank lines
 // are fine. An unknown section or key, a key given twice, a value that is not
 // allowed and a line that is no "key=value" are problems: a typo must not be
 // silently ignored.
-ParsedSettings ParseSettings(std::wstring_view text);
+SettingsResult<LaunchSettings> ParseSettings(std::wstring_view text);
 
 // The longest a value may be as written.
 inline constexpr std::size_t kLongestSettingValue = 32767;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 
 #include "common/text.h"
 #include "common/unicode_text.h"
@@ -17,9 +18,10 @@ bool IsAscii(std::string_view bytes) {
                              [](char byte) { return static_cast<std::uint8_t>(byte) < 0x80; });
 }
 
-DecodingResult FromUtf16(std::string_view bytes, bool littleEndian, TextEncoding encoding) {
+SettingsResult<DecodedText> FromUtf16(std::string_view bytes, bool littleEndian,
+                                      TextEncoding encoding) {
   if (bytes.size() % 2 != 0) {
-    return {std::nullopt, DecodingProblem{0, L"the file ends in the middle of a UTF-16 character"}};
+    return SettingsFailure(0, {}, L"the file ends in the middle of a UTF-16 character");
   }
   std::wstring text;
   text.reserve(bytes.size() / 2);
@@ -34,11 +36,37 @@ DecodingResult FromUtf16(std::string_view bytes, bool littleEndian, TextEncoding
     if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(CodeUnit(text[i + 1]))) {
       ++i;
     } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-      return {std::nullopt,
-              DecodingProblem{LineAt(text, i), L"this line holds a broken UTF-16 character"}};
+      return SettingsFailure(LineAt(text, i), {}, L"this line holds a broken UTF-16 character");
     }
   }
-  return {DecodedText{std::move(text), encoding}, std::nullopt};
+  return DecodedText{std::move(text), encoding};
+}
+
+SettingsResult<DecodedText> FromUtf8Bytes(std::string_view bytes, TextEncoding encoding) {
+  std::size_t badAt = 0;
+  std::optional<std::wstring> text = FromUtf8(bytes, badAt);
+  if (!text) {
+    return SettingsFailure(LineAt(bytes, badAt), {}, L"this line holds bytes that are not UTF-8");
+  }
+  return DecodedText{std::move(*text), encoding};
+}
+
+SettingsResult<DecodedText> Decoded(std::string_view bytes, const AnsiDecoder& fromAnsi) {
+  if (bytes.starts_with(kUtf16LeBom)) {
+    return FromUtf16(bytes.substr(kUtf16LeBom.size()), true, TextEncoding::kUtf16LeWithBom);
+  }
+  if (bytes.starts_with(kUtf16BeBom)) {
+    return FromUtf16(bytes.substr(kUtf16BeBom.size()), false, TextEncoding::kUtf16BeWithBom);
+  }
+  if (bytes.starts_with(kUtf8ByteOrderMark)) {
+    return FromUtf8Bytes(bytes.substr(kUtf8ByteOrderMark.size()), TextEncoding::kUtf8WithBom);
+  }
+  if (!IsAscii(bytes)) {
+    if (SettingsResult<DecodedText> utf8 = FromUtf8Bytes(bytes, TextEncoding::kUtf8)) {
+      return utf8;
+    }
+  }
+  return DecodedText{fromAnsi(std::string(bytes)), TextEncoding::kAnsi};
 }
 
 }  // namespace
@@ -59,41 +87,18 @@ std::wstring_view EncodingName(TextEncoding encoding) {
   return L"?";
 }
 
-DecodingResult DecodeText(std::string_view bytes, const AnsiDecoder& fromAnsi) {
-  DecodingResult result;
-  if (bytes.starts_with(kUtf16LeBom)) {
-    result = FromUtf16(bytes.substr(2), true, TextEncoding::kUtf16LeWithBom);
-  } else if (bytes.starts_with(kUtf16BeBom)) {
-    result = FromUtf16(bytes.substr(2), false, TextEncoding::kUtf16BeWithBom);
-  } else if (bytes.starts_with(kUtf8ByteOrderMark)) {
-    const std::string_view body = bytes.substr(kUtf8ByteOrderMark.size());
-    std::size_t badAt = 0;
-    if (std::optional<std::wstring> text = FromUtf8(body, badAt)) {
-      result.decoded = DecodedText{std::move(*text), TextEncoding::kUtf8WithBom};
-    } else {
-      result.problem =
-          DecodingProblem{LineAt(body, badAt), L"this line holds bytes that are not UTF-8"};
-    }
-  } else {
-    std::size_t badAt = 0;
-    std::optional<std::wstring> text = FromUtf8(bytes, badAt);
-    if (text && !IsAscii(bytes)) {
-      result.decoded = DecodedText{std::move(*text), TextEncoding::kUtf8};
-    } else {
-      result.decoded = DecodedText{fromAnsi(std::string(bytes)), TextEncoding::kAnsi};
-    }
-  }
-  if (result.decoded) {
-    const std::wstring& text = result.decoded->text;
+SettingsResult<DecodedText> DecodeText(std::string_view bytes, const AnsiDecoder& fromAnsi) {
+  SettingsResult<DecodedText> decoded = Decoded(bytes, fromAnsi);
+  if (decoded) {
+    const std::wstring& text = decoded->text;
     const std::size_t nul = text.find(L'\0');
     if (nul != std::wstring::npos) {
-      result.problem = DecodingProblem{
-          LineAt(text, nul),
-          L"this line holds a NUL character (a UTF-16 file must begin with its byte order mark)"};
-      result.decoded.reset();
+      return SettingsFailure(
+          LineAt(text, nul), {},
+          L"this line holds a NUL character (a UTF-16 file must begin with its byte order mark)");
     }
   }
-  return result;
+  return decoded;
 }
 
 }  // namespace tq

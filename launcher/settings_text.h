@@ -1,9 +1,10 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
+
+#include "launcher/settings_problem.h"
 
 namespace tq {
 
@@ -29,21 +30,12 @@ struct DecodedText {
   TextEncoding encoding = TextEncoding::kAnsi;
 };
 
-// Why bytes could not be read as text, and on which line (counted from 1).
-struct DecodingProblem {
-  int line = 0;
-  std::wstring what;
-};
-
 // Reads a file's bytes as Windows does not: the same way on every Windows.
 // A byte order mark decides; without one, bytes that are well-formed UTF-8
 // are UTF-8 (ANSI text beyond ASCII practically never is), and anything else
 // is the system's code page. Gives a problem for a malformed UTF-8 or UTF-16
-// file and for a NUL character, which no text file holds.
-struct DecodingResult {
-  std::optional<DecodedText> decoded;
-  std::optional<DecodingProblem> problem;
-};
-DecodingResult DecodeText(std::string_view bytes, const AnsiDecoder& fromAnsi);
+// file and for a NUL character, which no text file holds, with the line
+// (counted from 1) where it is.
+SettingsResult<DecodedText> DecodeText(std::string_view bytes, const AnsiDecoder& fromAnsi);
 
 }  // namespace tq

@@ -12,6 +12,7 @@
 #include "launcher/launch_choices.h"
 #include "runtime/decision_log.h"
 #include "runtime/mod_main.h"
+#include "runtime/process_end.h"
 
 namespace tq {
 namespace {
@@ -58,16 +59,6 @@ void Timer1_Timer(UserInterface& ui, ProcessServices& process, ModMain& modMain,
   const unsigned long java = StartJavaApplication(process, modMain.JavaHomePath, choices, log);
   WaitAfterStart(ui, process, log, java);
   EndProcessAndLogIt(ui, log, kExitStarted);
-}
-
-std::wstring RuntimeErrorText(int number, const std::wstring& description) {
-  return L"Run-time error '" + DecimalText(number) + L"':\r\n\r\n" + description;
-}
-
-void ReportUntrappedError(UserInterface& ui, DecisionLog& log, const Error& error) {
-  log.Write(L"error " + DecimalText(error.number()) + L": " + error.description() + L"; reported");
-  ui.ShowMessage(RuntimeErrorText(error.number(), error.description()));
-  EndProcessAndLogIt(ui, log, kExitUntrappedError);
 }
 
 void RunTimerTick(UserInterface& ui, ProcessServices& process, ModMain& modMain,

@@ -7,7 +7,6 @@
 namespace tq {
 
 class DecisionLog;
-class Error;
 class ModMain;
 class ProcessServices;
 class UserInterface;
@@ -34,12 +33,5 @@ void RunTimerTick(UserInterface& ui, ProcessServices& process, ModMain& modMain)
 // The user closed the splash before its tick: nothing was started. Gives
 // the exit code.
 unsigned SplashClosedByTheUser(DecisionLog& log);
-
-// The top-level report of an error that nothing handled: one message box
-// with its number and description, then the end of the process.
-[[noreturn]] void ReportUntrappedError(UserInterface& ui, DecisionLog& log, const Error& error);
-
-// The text of the top-level report of an untrapped error.
-std::wstring RuntimeErrorText(int number, const std::wstring& description);
 
 }  // namespace tq

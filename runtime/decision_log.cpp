@@ -1,6 +1,5 @@
 #include "runtime/decision_log.h"
 
-#include <exception>
 #include <vector>
 
 #include "common/decimal_text.h"
@@ -9,7 +8,6 @@
 #include "common/unicode_text.h"
 #include "interfaces/launcher_files.h"
 #include "interfaces/system_information.h"
-#include "interfaces/user_interface.h"
 
 namespace tq {
 namespace {
@@ -72,12 +70,6 @@ void DecisionLog::Write(std::wstring_view text) {
   } catch (const Error&) {
     on_ = false;
   }
-}
-
-void EndProcessAndLogIt(UserInterface& ui, DecisionLog& log, unsigned exitCode) {
-  log.Write(L"the launcher ends with exit code " + DecimalText(exitCode));
-  ui.EndProcess(exitCode);
-  std::terminate();  // not reached: the process has ended
 }
 
 }  // namespace tq

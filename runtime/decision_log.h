@@ -7,7 +7,6 @@ namespace tq {
 
 class LauncherFiles;
 class SystemInformation;
-class UserInterface;
 
 // The launcher's account of what it decided and why, one line a step, for
 // the people who deploy it: written only when asked for (--log, or the
@@ -45,8 +44,5 @@ class DecisionLog {
   bool on_ = false;
   bool opened_ = false;
 };
-
-// Ends the process with the exit code, after the log's last line says so.
-[[noreturn]] void EndProcessAndLogIt(UserInterface& ui, DecisionLog& log, unsigned exitCode);
 
 }  // namespace tq

@@ -40,14 +40,6 @@ std::wstring RuntimeDirectoryOf(const RegVariant& javaHome) {
   throw UnsupportedValueType();
 }
 
-std::wstring MissingJavaMessage(const ConfiguredJavaHome& home, const std::wstring& java,
-                                const std::wstring& reason) {
-  return L"The Java runtime that the settings file names has no java.exe.\r\n"
-         L"Settings file: " +
-         home.settingsFile + L"\r\nLine " + DecimalText(home.line) + L": [Java] Home=" +
-         home.asWritten + L"\r\nLooked for: " + java + reason + L"\r\n\r\nNothing was started.";
-}
-
 }  // namespace
 
 void ModMain::TakeConfiguredHome() {
@@ -58,11 +50,11 @@ void ModMain::TakeConfiguredHome() {
   try {
     found = TheFileSystem().FileExists(java);
   } catch (const Error& error) {
-    reason = L"\r\nIt could not be looked for: " + error.description();
+    reason = error.description();
   }
   if (!found) {
     Log(L"no java.exe at " + java);
-    ui_.ShowMessage(MissingJavaMessage(configuredHome_, java, reason));
+    ui_.ShowMessage(configuredHome_.noJavaMessage(java, reason));
     End(kExitNoJavaRuntime);
   }
   Log(L"java.exe found: " + java);

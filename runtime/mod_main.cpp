@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "common/error.h"
-#include "interfaces/user_interface.h"
 #include "runtime/decision_log.h"
+#include "runtime/process_end.h"
 
 namespace tq {
 
@@ -22,8 +22,8 @@ FileSystem& ModMain::TheFileSystem() {
   return *fileSystem_;
 }
 
-void ModMain::Log(std::wstring_view text) { log_->Write(text); }
+void ModMain::Log(std::wstring_view text) { log_.Write(text); }
 
-void ModMain::End(unsigned exitCode) { EndProcessAndLogIt(ui_, *log_, exitCode); }
+void ModMain::End(unsigned exitCode) { EndProcessAndLogIt(ui_, log_, exitCode); }
 
 }  // namespace tq

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -15,13 +16,14 @@ class UserInterface;
 // A Java runtime folder that the settings file names, in place of the
 // registry's choice.
 struct ConfiguredJavaHome {
-  // The full path of the folder, with environment references expanded.
+  // The full path of the folder, with environment references expanded;
+  // empty when the settings name none.
   std::wstring folder;
-  // Where it was asked for, for the message when it holds no java.exe:
-  // the settings file, its line, and the value as written.
-  std::wstring settingsFile;
-  int line = 0;
-  std::wstring asWritten;
+  // The message box for a folder without bin\java.exe, given the path looked
+  // for and, when it could not be looked for, why. The launcher words it,
+  // since it knows where the folder was asked for.
+  std::function<std::wstring(const std::wstring& javaLookedFor, const std::wstring& reason)>
+      noJavaMessage;
 };
 
 // Java runtime preparation: choosing the runtime and installing the serial
@@ -29,12 +31,16 @@ struct ConfiguredJavaHome {
 // process; its members are the module's state.
 class ModMain {
  public:
+  // The steps are told to the log; a configured home is taken instead of
+  // searching the registry.
   ModMain(RegistryProvider& registry, FileSystemFactory createFileSystem, NumberConversion& numbers,
-          UserInterface& ui)
+          UserInterface& ui, DecisionLog& log, ConfiguredJavaHome configuredHome = {})
       : registry_(registry),
         createFileSystem_(std::move(createFileSystem)),
         numbers_(numbers),
-        ui_(ui) {}
+        ui_(ui),
+        log_(log),
+        configuredHome_(std::move(configuredHome)) {}
 
   // Installation folder of the chosen Java runtime as the registry stores
   // it (or as the settings file names it), or empty when none was chosen.
@@ -43,11 +49,6 @@ class ModMain {
 
   void FindJavaHome();
   void InstallCommSupport(std::wstring runtimeDirectory);
-
-  // Where the steps are told; without it, nowhere.
-  void UseLog(DecisionLog& log) { log_ = &log; }
-  // The runtime FindJavaHome takes instead of searching the registry.
-  void UseConfiguredHome(ConfiguredJavaHome home) { configuredHome_ = std::move(home); }
 
  private:
   FileSystem& TheFileSystem();
@@ -61,11 +62,9 @@ class ModMain {
   FileSystemFactory createFileSystem_;
   NumberConversion& numbers_;
   UserInterface& ui_;
-  std::unique_ptr<FileSystem> fileSystem_;
-  // The log steps are told to; until UseLog, one that writes nothing.
-  DecisionLog noLog_;
-  DecisionLog* log_ = &noLog_;
+  DecisionLog& log_;
   ConfiguredJavaHome configuredHome_;
+  std::unique_ptr<FileSystem> fileSystem_;
 };
 
 }  // namespace tq

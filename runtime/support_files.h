@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -26,6 +28,15 @@ inline constexpr std::array<SupportFile, 4> kSupportFiles = {{
     {L"\\bin\\", L"Win32com.dll"},
     {L"\\lib\\ext\\", L"jdc.jar"},
 }};
+
+// The longest path the installation puts below a runtime's folder.
+constexpr std::size_t LongestPathInRuntime() {
+  std::size_t longest = 0;
+  for (const SupportFile& file : kSupportFiles) {
+    longest = std::max(longest, file.destinationFolder.size() + file.fileName.size());
+  }
+  return longest;
+}
 
 // The path tested for the file, to be appended to the runtime directory.
 inline std::wstring TestedPath(const SupportFile& file) {

@@ -2,6 +2,7 @@
 // splash window; its timer does the rest.
 
 #include <string>
+#include <utility>
 
 #include "common/error.h"
 #include "launcher/launch_choices.h"
@@ -21,6 +22,7 @@
 #include "runtime/decision_log.h"
 #include "runtime/logged_registry.h"
 #include "runtime/mod_main.h"
+#include "runtime/process_end.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
                     int /*show*/) {
@@ -39,11 +41,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
     LoggedRegistry loggedRegistry(registry, log);
     SplashForm frmSplash(instance);
     Win32UserInterface ui(frmSplash);
+    PreparedLaunch prepared = PrepareLaunch({ui, process, files, system, guard}, log);
     // Lives as long as the process: it is the module's state.
-    ModMain modMain(loggedRegistry, &CreateWin32FileSystem, numbers, ui);
-    modMain.UseLog(log);
-    const LaunchChoices choices = PrepareLaunch({ui, process, files, system, guard}, modMain, log);
-    frmSplash.Show([&] { RunTimerTick(ui, process, modMain, choices, log); });
+    ModMain modMain(loggedRegistry, &CreateWin32FileSystem, numbers, ui, log,
+                    std::move(prepared.javaHome));
+    frmSplash.Show([&] { RunTimerTick(ui, process, modMain, prepared.choices, log); });
     const int closed = RunMessageLoop();
     SplashClosedByTheUser(log);
     return closed;

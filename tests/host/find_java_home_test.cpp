@@ -66,7 +66,8 @@ class FindJavaHomeTest : public ::testing::Test {
   MemoryFileSystemFactory factory{files, journal, faults};
   MemoryNumberConversion numbers{faults};
   MemoryUserInterface ui{journal};
-  ModMain modMain{registry, factory.Bind(), numbers, ui};
+  DecisionLog log;
+  ModMain modMain{registry, factory.Bind(), numbers, ui, log};
 };
 
 TEST_F(FindJavaHomeTest, NoJavaKeyShowsTheNotInstalledMessageAndEndsTheProcess) {
@@ -123,7 +124,7 @@ TEST_F(FindJavaHomeTest, ExactlyOnePointFiveAndTenPass) {
   FaultPlan tenOnlyFaults;
   MemoryRegistry tenOnly{tenOnlyFaults};
   tenOnly.SetString(kHkeyLocalMachine, kBaseKey + L"\\10", L"JavaHome", L"C:\\j10");
-  ModMain other{tenOnly, factory.Bind(), numbers, ui};
+  ModMain other{tenOnly, factory.Bind(), numbers, ui, log};
   other.FindJavaHome();
   EXPECT_EQ(other.JavaHomePath, L"C:\\j10");
 }
@@ -210,7 +211,7 @@ class ShiftingRegistry final : public ForwardingRegistry {
 TEST_F(FindJavaHomeTest, ARegistryErrorOnTheWayIsReportedAndChoosesNothing) {
   AddRuntime(L"1.6", L"C:\\j16");
   ShiftingRegistry shifting(registry);
-  ModMain shifted{shifting, factory.Bind(), numbers, ui};
+  ModMain shifted{shifting, factory.Bind(), numbers, ui, log};
   shifted.JavaHomePath = L"stale";
 
   shifted.FindJavaHome();

@@ -60,7 +60,8 @@ class InstallCommSupportTest : public ::testing::Test {
   MemoryUserInterface ui{journal};
   NoRegistry registry;
   NoNumbers numbers;
-  ModMain modMain{registry, factory.Bind(), numbers, ui};
+  DecisionLog log;
+  ModMain modMain{registry, factory.Bind(), numbers, ui, log};
 };
 
 TEST_F(InstallCommSupportTest, AllPresentIsSilentAndCopiesNothing) {
@@ -210,7 +211,7 @@ TEST_F(InstallCommSupportTest, AFailedCreationIsReportedAndTriedAgainAtTheNextCa
 
 TEST_F(InstallCommSupportTest, RunningOutOfMemoryIsReportedLikeAnyFailure) {
   ModMain starved{registry, []() -> std::unique_ptr<FileSystem> { throw std::bad_alloc(); },
-                  numbers, ui};
+                  numbers, ui, log};
   starved.InstallCommSupport(kHome);
   EXPECT_EQ(ui.messages, (std::vector<std::wstring>{L"Out of memory", kCopyFailed}));
 }

@@ -114,15 +114,15 @@ class PreparationTest : public ::testing::Test {
     }
     launcherFiles.writableFolders = {L"C:\\App", L"C:\\Temp"};
     launcherFiles.temporaryFolder = L"C:\\Temp\\";
-    modMain.UseLog(log);
   }
 
   // The run before the splash and then the tick, to the end of the process.
   void Run() {
     try {
-      const LaunchChoices choices =
-          PrepareLaunch({ui, process, launcherFiles, system, guard}, modMain, log);
-      RunTimerTick(ui, process, modMain, choices, log);
+      PreparedLaunch prepared = PrepareLaunch({ui, process, launcherFiles, system, guard}, log);
+      ModMain modMain{
+          loggedRegistry, factory.Bind(), numbers, ui, log, std::move(prepared.javaHome)};
+      RunTimerTick(ui, process, modMain, prepared.choices, log);
     } catch (const ProcessEnded&) {
     }
   }
@@ -142,7 +142,6 @@ class PreparationTest : public ::testing::Test {
   MemoryInstanceGuard guard{journal, faults};
   DecisionLog log{launcherFiles, system};
   LoggedRegistry loggedRegistry{registry, log};
-  ModMain modMain{loggedRegistry, factory.Bind(), numbers, ui};
 };
 
 TEST_F(PreparationTest, WithoutSettingsOrSwitchTheRunIsTheOneItAlwaysWas) {
@@ -181,7 +180,7 @@ TEST_F(PreparationTest, ABadSettingsFileIsOneBoxNamingFileLineSettingAndStartsNo
   big.AddFile(L"C:\\App\\TovaneQuillon.ini", std::string(kLargestSettingsFile + 1, ';'));
   ui.messages.clear();
   try {
-    PrepareLaunch({ui, process, big, system, guard}, modMain, log);
+    PrepareLaunch({ui, process, big, system, guard}, log);
   } catch (const ProcessEnded&) {
   }
   EXPECT_EQ(ui.messages, std::vector<std::wstring>{text::BadSettings(
@@ -247,7 +246,7 @@ TEST_F(PreparationTest, OneInstanceAFolderAndTheGuardGoesWithTheApplication) {
   // A second start from the same folder, its letters in another case.
   MemoryProcessServices second(journal, faults, L"c:\\app", L"C:\\");
   try {
-    PrepareLaunch({ui, second, launcherFiles, system, guard}, modMain, log);
+    PrepareLaunch({ui, second, launcherFiles, system, guard}, log);
   } catch (const ProcessEnded&) {
   }
   EXPECT_EQ(ui.messages, std::vector<std::wstring>{text::AlreadyRunning(L"c:\\app")});

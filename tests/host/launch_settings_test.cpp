@@ -28,7 +28,7 @@ std::string Utf16(std::wstring_view text, bool littleEndian) {
   return bytes;
 }
 
-DecodingResult Decode(std::string_view bytes) {
+SettingsResult<DecodedText> Decode(std::string_view bytes) {
   return DecodeText(bytes, [](const std::string& ansi) { return FromWindows1252(ansi); });
 }
 
@@ -48,21 +48,21 @@ TEST(SettingsFileTest, EveryEncodingNotepadSavesReadsTheSame) {
   };
   for (const auto& [bytes, encoding] : files) {
     SCOPED_TRACE(std::string(EncodingName(encoding).begin(), EncodingName(encoding).end()));
-    const DecodingResult decoded = Decode(bytes);
-    ASSERT_TRUE(decoded.decoded);
-    EXPECT_EQ(decoded.decoded->encoding, encoding);
-    const ParsedSettings parsed = ParseSettings(decoded.decoded->text);
-    ASSERT_FALSE(parsed.problem) << parsed.problem->line;
-    EXPECT_EQ(parsed.settings.javaHome->text, L"C:\\Programme\\Tovane \u00dcber\\jre");
-    EXPECT_EQ(parsed.settings.javaHome->line, 3);
-    EXPECT_EQ(parsed.settings.javaOptions->text, L"-Dname=\u00e9t\u00e9");
+    const SettingsResult<DecodedText> decoded = Decode(bytes);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->encoding, encoding);
+    const SettingsResult<LaunchSettings> parsed = ParseSettings(decoded->text);
+    ASSERT_TRUE(parsed) << parsed.error().line;
+    EXPECT_EQ(parsed->javaHome->text, L"C:\\Programme\\Tovane \u00dcber\\jre");
+    EXPECT_EQ(parsed->javaHome->line, 3);
+    EXPECT_EQ(parsed->javaOptions->text, L"-Dname=\u00e9t\u00e9");
   }
 
   // Beyond the Basic Multilingual Plane, the same surrogate pair from UTF-8
   // and from UTF-16.
   const std::wstring clef = {static_cast<wchar_t>(0xD834), static_cast<wchar_t>(0xDD1E)};
-  EXPECT_EQ(Decode("\xF0\x9D\x84\x9E").decoded->text, clef);
-  EXPECT_EQ(Decode(Utf16(clef, true)).decoded->text, clef);
+  EXPECT_EQ(Decode("\xF0\x9D\x84\x9E")->text, clef);
+  EXPECT_EQ(Decode(Utf16(clef, true))->text, clef);
   EXPECT_EQ(ToUtf8(clef), "\xF0\x9D\x84\x9E");
 }
 
@@ -88,30 +88,29 @@ TEST(SettingsFileTest, BytesThatAreNoTextAreRefusedWithTheirLine) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
-    const DecodingResult decoded = Decode(c.bytes);
-    EXPECT_FALSE(decoded.decoded);
-    ASSERT_TRUE(decoded.problem);
-    EXPECT_EQ(decoded.problem->line, c.line);
-    EXPECT_EQ(decoded.problem->what, c.what);
+    const SettingsResult<DecodedText> decoded = Decode(c.bytes);
+    ASSERT_FALSE(decoded);
+    EXPECT_EQ(decoded.error().line, c.line);
+    EXPECT_EQ(decoded.error().what, c.what);
   }
   // Without a mark, bytes that are no UTF-8 are the system's code page.
-  EXPECT_EQ(Decode("Home=C:\\\xFC").decoded->text, L"Home=C:\\\u00fc");
+  EXPECT_EQ(Decode("Home=C:\\\xFC")->text, L"Home=C:\\\u00fc");
 }
 
 TEST(SettingsFileTest, LinesAreSectionsKeysCommentsOrBlankInAnyCaseAndSpacing) {
-  const ParsedSettings parsed = ParseSettings(
+  const SettingsResult<LaunchSettings> parsed = ParseSettings(
       L"\r\n  ; a comment\n# another\r[ java ]\r\n  HOME  =  \"C:\\Program Files\\jre\"  \r\n"
       L"options=-Xmx512m  -Da=\"b c\"\n[LAUNCHER]\nsingleinstance=Yes\n[log]\nfile=\nJavaOutput=x");
-  ASSERT_FALSE(parsed.problem) << parsed.problem->line;
-  const LaunchSettings& settings = parsed.settings;
+  ASSERT_TRUE(parsed) << parsed.error().line;
+  const LaunchSettings& settings = *parsed;
   EXPECT_EQ(settings.javaHome->text, L"C:\\Program Files\\jre");  // quotes of a path go
   EXPECT_EQ(settings.javaHome->line, 5);
   EXPECT_EQ(settings.javaOptions->text, L"-Xmx512m  -Da=\"b c\"");  // options stay as written
   EXPECT_TRUE(settings.SingleInstance());
   EXPECT_EQ(settings.logFile->text, L"");
   EXPECT_EQ(settings.javaOutput->text, L"x");
-  EXPECT_FALSE(ParseSettings(L"[Launcher]\nSingleInstance=NO").settings.SingleInstance());
-  EXPECT_FALSE(ParseSettings(L"").problem);
+  EXPECT_FALSE(ParseSettings(L"[Launcher]\nSingleInstance=NO")->SingleInstance());
+  EXPECT_TRUE(ParseSettings(L""));
 }
 
 TEST(SettingsFileTest, EveryMistakeIsNamedByItsLineAndSetting) {
@@ -139,17 +138,16 @@ TEST(SettingsFileTest, EveryMistakeIsNamedByItsLineAndSetting) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
-    const ParsedSettings parsed = ParseSettings(c.text);
-    ASSERT_TRUE(parsed.problem);
-    EXPECT_EQ(parsed.problem->line, c.line);
-    EXPECT_EQ(parsed.problem->setting, c.setting);
-    EXPECT_EQ(parsed.problem->what, c.what);
-    EXPECT_FALSE(parsed.settings.javaHome) << "a file with a mistake sets nothing";
+    const SettingsResult<LaunchSettings> parsed = ParseSettings(c.text);
+    ASSERT_FALSE(parsed) << "a file with a mistake sets nothing";
+    EXPECT_EQ(parsed.error().line, c.line);
+    EXPECT_EQ(parsed.error().setting, c.setting);
+    EXPECT_EQ(parsed.error().what, c.what);
   }
-  const ParsedSettings tooLong =
+  const SettingsResult<LaunchSettings> tooLong =
       ParseSettings(L"[Java]\nOptions=" + std::wstring(kLongestSettingValue + 1, L'x'));
-  ASSERT_TRUE(tooLong.problem);
-  EXPECT_EQ(tooLong.problem->what, L"too long: 32768 characters, where 32767 is the most");
+  ASSERT_FALSE(tooLong);
+  EXPECT_EQ(tooLong.error().what, L"too long: 32768 characters, where 32767 is the most");
 }
 
 class ResolveSettingsTest : public ::testing::Test {
@@ -158,10 +156,11 @@ class ResolveSettingsTest : public ::testing::Test {
     process.environment = {{L"JAVA_HOME", L"D:\\Java\\jre8"}, {L"APPDATA", L"C:\\Users\\a"}};
   }
 
-  ResolvedSettings Resolve(const std::wstring& text, const std::wstring& folder = L"C:\\App") {
-    const ParsedSettings parsed = ParseSettings(text);
-    EXPECT_FALSE(parsed.problem);
-    return ResolveSettings(parsed.settings, folder, process);
+  SettingsResult<ResolvedSettings> Resolve(const std::wstring& text,
+                                           const std::wstring& folder = L"C:\\App") {
+    const SettingsResult<LaunchSettings> parsed = ParseSettings(text);
+    EXPECT_TRUE(parsed);
+    return ResolveSettings(parsed.value(), folder, process);
   }
 
   Journal journal;
@@ -189,43 +188,43 @@ TEST_F(ResolveSettingsTest, PathsAreExpandedAndTakenFromTheLauncherFolder) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(c.home)));
-    const ResolvedSettings resolved = Resolve(
+    const SettingsResult<ResolvedSettings> resolved = Resolve(
         std::wstring(L"[Java]\nHome=") + c.home + L"\n[Log]\nJavaOutput=" + c.home, c.folder);
-    ASSERT_FALSE(resolved.problem);
-    EXPECT_EQ(resolved.choices.javaHome, c.full);
+    ASSERT_TRUE(resolved);
+    EXPECT_EQ(resolved->choices.javaHome, c.full);
   }
-  const ResolvedSettings resolved = Resolve(
+  const SettingsResult<ResolvedSettings> resolved = Resolve(
       L"[Java]\nOptions=-Xmx1g "
       L"-Dhome=%APPDATA%\n[Log]\nFile=%APPDATA%\\tq.log\nJavaOutput=out.txt");
-  EXPECT_EQ(resolved.choices.javaOptions, L"-Xmx1g -Dhome=C:\\Users\\a");
-  EXPECT_EQ(resolved.choices.logFile, L"C:\\Users\\a\\tq.log");
-  EXPECT_EQ(resolved.choices.javaOutput, L"C:\\App\\out.txt");
-  EXPECT_EQ(resolved.choices.javaHome, L"") << "no Home: the registry decides";
+  EXPECT_EQ(resolved->choices.javaOptions, L"-Xmx1g -Dhome=C:\\Users\\a");
+  EXPECT_EQ(resolved->choices.logFile, L"C:\\Users\\a\\tq.log");
+  EXPECT_EQ(resolved->choices.javaOutput, L"C:\\App\\out.txt");
+  EXPECT_EQ(resolved->choices.javaHome, L"") << "no Home: the registry decides";
 }
 
 TEST_F(ResolveSettingsTest, PathsTooLongForWindowsAreProblemsOfTheirSetting) {
   // 233 characters leave room for "\lib\javax.comm.properties" in 259.
   const std::wstring longest = L"C:\\" + std::wstring(230, L'j');
-  EXPECT_FALSE(Resolve(L"[Java]\nHome=" + longest).problem);
-  const ResolvedSettings home = Resolve(L"[Java]\n\nHome=" + longest + L"j");
-  ASSERT_TRUE(home.problem);
-  EXPECT_EQ(home.problem->line, 3);
-  EXPECT_EQ(home.problem->setting, L"[Java] Home");
-  EXPECT_EQ(home.problem->what, L"too long: " + longest +
-                                    L"j has 234 characters, and 233 "
-                                    L"characters at most leave room for the files in it");
-  EXPECT_EQ(home.choices.javaHome, L"") << "nothing is chosen from a file with a problem";
+  EXPECT_TRUE(Resolve(L"[Java]\nHome=" + longest));
+  const SettingsResult<ResolvedSettings> home = Resolve(L"[Java]\n\nHome=" + longest + L"j");
+  ASSERT_FALSE(home) << "nothing is chosen from a file with a problem";
+  EXPECT_EQ(home.error().line, 3);
+  EXPECT_EQ(home.error().setting, L"[Java] Home");
+  EXPECT_EQ(home.error().what, L"too long: " + longest +
+                                   L"j has 234 characters, and 233 "
+                                   L"characters at most leave room for the files in it");
 
-  EXPECT_FALSE(Resolve(L"[Log]\nFile=C:\\" + std::wstring(256, L'l')).problem);
-  const ResolvedSettings log = Resolve(L"[Log]\nFile=C:\\" + std::wstring(257, L'l'));
-  ASSERT_TRUE(log.problem);
-  EXPECT_EQ(log.problem->setting, L"[Log] File");
+  EXPECT_TRUE(Resolve(L"[Log]\nFile=C:\\" + std::wstring(256, L'l')));
+  const SettingsResult<ResolvedSettings> log =
+      Resolve(L"[Log]\nFile=C:\\" + std::wstring(257, L'l'));
+  ASSERT_FALSE(log);
+  EXPECT_EQ(log.error().setting, L"[Log] File");
 
   // %NAME% can make a short line long.
   process.environment[L"BIG"] = std::wstring(32500, L'x');
-  const ResolvedSettings options = Resolve(L"[Java]\nOptions=%BIG%");
-  ASSERT_TRUE(options.problem);
-  EXPECT_EQ(options.problem->setting, L"[Java] Options");
+  const SettingsResult<ResolvedSettings> options = Resolve(L"[Java]\nOptions=%BIG%");
+  ASSERT_FALSE(options);
+  EXPECT_EQ(options.error().setting, L"[Java] Options");
 }
 
 TEST(LauncherPathsTest, TheSettingsFileAndTheLogAreNamedAfterTheProgram) {

@@ -25,7 +25,8 @@ class StartupSequenceTest : public ::testing::Test {
   MemoryFileSystem files{journal, faults};
   MemoryFileSystemFactory factory{files, journal, faults};
   MemoryNumberConversion numbers{faults};
-  ModMain modMain{registry, factory.Bind(), numbers, ui};
+  DecisionLog log;
+  ModMain modMain{registry, factory.Bind(), numbers, ui, log};
 
   void SetUp() override {
     // A runtime is registered but names no folder: the bare "java" runs.

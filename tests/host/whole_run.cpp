@@ -250,16 +250,15 @@ Observation RunOnce(const Machine& machine, const std::optional<Fault>& fault) {
   if (fault) {
     world.faults.Add(*fault);
   }
-  ModMain modMain(world.loggedRegistry, world.factory.Bind(), world.numbers, world.ui);
-  modMain.UseLog(world.log);
-
   Observation seen;
   bool endedAsThePlatformEnds = false;
+  std::optional<ModMain> modMain;
   try {
-    const LaunchChoices choices =
-        PrepareLaunch({world.ui, world.process, world.launcherFiles, world.system, world.guard},
-                      modMain, world.log);
-    RunTimerTick(world.ui, world.process, modMain, choices, world.log);
+    PreparedLaunch prepared = PrepareLaunch(
+        {world.ui, world.process, world.launcherFiles, world.system, world.guard}, world.log);
+    modMain.emplace(world.loggedRegistry, world.factory.Bind(), world.numbers, world.ui, world.log,
+                    std::move(prepared.javaHome));
+    RunTimerTick(world.ui, world.process, *modMain, prepared.choices, world.log);
   } catch (const ProcessEnded&) {
     endedAsThePlatformEnds = true;
   } catch (const Error& error) {
@@ -276,7 +275,7 @@ Observation RunOnce(const Machine& machine, const std::optional<Fault>& fault) {
   Outcome& outcome = seen.outcome;
   outcome.exitCode = world.ui.exitCode;
   outcome.messages = world.ui.messages;
-  outcome.javaHomePath = modMain.JavaHomePath;
+  outcome.javaHomePath = modMain ? modMain->JavaHomePath : std::wstring();
   if (!world.process.started.empty()) {
     const MemoryProcessServices::Started& started = world.process.started.front();
     outcome.startedCommand = started.commandLine;

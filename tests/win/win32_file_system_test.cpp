@@ -206,7 +206,8 @@ class InstallCommSupportOnDiskTest : public ::testing::Test {
   MemoryUserInterface ui{journal};
   NoRegistry registry;
   NoNumbers numbers;
-  ModMain modMain{registry, CreateWin32FileSystem, numbers, ui};
+  DecisionLog log;
+  ModMain modMain{registry, CreateWin32FileSystem, numbers, ui, log};
 };
 
 TEST_F(InstallCommSupportOnDiskTest, CopiesTheMissingFilesAndLeavesThePresentOnesAlone) {
