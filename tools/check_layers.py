@@ -3,13 +3,16 @@
 
 The layers, each allowed to use only itself and the ones it lists:
 
-    common                 shared types: the error, number text
+    common                 shared types: the error, number and plain text, letter case,
+                           Expected, the single-instance guard's name
     interfaces             the platform operations the core needs, exit codes
     registry               the registry read helpers (MRegistry)
-    runtime                Java runtime discovery and support files (mod_main)
-    launcher               the start-up sequence, the Java command line, the splash GIF
+    runtime                Java runtime discovery and support files (mod_main), the
+                           decision log, the end of the process
+    launcher               the settings file and its keys, the start-up sequence, the
+                           Java command line, the splash GIF
     platform/memory        in-memory doubles of the interfaces
-    platform/win32         the Win32 layer and the program's entry
+    platform/win32         the Win32 layer, the hardening and the program's entry
 
 Tests, fuzzers and benchmarks may use every layer; no layer may use them.
 
