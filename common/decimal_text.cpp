@@ -12,6 +12,14 @@ std::wstring DecimalText(long long value) {
   return {digits.data(), end};
 }
 
+std::wstring HexText(std::uint64_t value, std::size_t digits) {
+  std::wstring text;
+  for (; value != 0 || text.size() < digits; value /= 16) {
+    text.insert(text.begin(), L"0123456789abcdef"[value % 16]);
+  }
+  return text;
+}
+
 std::wstring NumberText(double value) {
   if (std::isnan(value)) {
     return L"not a number";

@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "common/decimal_text.h"
+#include "common/unicode_text.h"
+
 namespace tq {
 namespace {
 
@@ -105,6 +108,17 @@ std::wstring FoldedName(std::wstring_view name) {
     letter = UpperCaseLetter(letter);
   }
   return folded;
+}
+
+std::wstring InstanceGuardName(const std::wstring& launcherFolder) {
+  std::uint64_t hash = 0xCBF29CE484222325ULL;
+  for (const wchar_t c : FoldedName(launcherFolder)) {
+    const std::uint32_t unit = CodeUnit(c);
+    for (const std::uint32_t byte : {unit & 0xFFU, (unit >> 8) & 0xFFU}) {
+      hash = (hash ^ byte) * 0x100000001B3ULL;
+    }
+  }
+  return L"Global\\TovaneQuillon.SingleInstance." + HexText(hash, 16);
 }
 
 }  // namespace tq

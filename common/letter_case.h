@@ -10,11 +10,18 @@ namespace tq {
 // Windows as on Linux), so the letters of the European ANSI code pages are
 // folded here, the same on every platform: ASCII, Latin-1, Latin Extended-A,
 // Greek, Cyrillic and the full-width Latin letters. The in-memory registry,
-// the subkey collection and the single-instance guard all fold by this rule.
+// the subkey collection and the single-instance guard fold by this rule.
 wchar_t UpperCaseLetter(wchar_t letter);
 
 // The name with every letter upper-cased; equal folded names are the same
 // registry name, or the same folder.
 std::wstring FoldedName(std::wstring_view name);
+
+// The name of the single-instance guard of a launcher folder, a named object
+// of the machine: "Global\TovaneQuillon.SingleInstance." and the 64-bit
+// FNV-1a hash of the folded folder's UTF-16 code units, low byte first (an
+// object's name holds no backslash and is short). The Win32 guard and its
+// in-memory double both name their guards so.
+std::wstring InstanceGuardName(const std::wstring& launcherFolder);
 
 }  // namespace tq

@@ -21,20 +21,13 @@ std::vector<std::wstring_view> Lines(std::wstring_view text) {
   std::size_t begin = 0;
   for (std::size_t at = 0; at < text.size(); ++at) {
     if (EndsLine(text, at)) {
-      // A CR LF pair ends at its LF, so the line ends before the CR.
-      const std::size_t end =
-          text[at] == L'\n' && at > begin && text[at - 1] == L'\r' ? at - 1 : at;
-      lines.push_back(text.substr(begin, end - begin));
+      const bool pair = text[at] == L'\n' && at > begin && text[at - 1] == L'\r';
+      lines.push_back(text.substr(begin, at - begin - (pair ? 1 : 0)));
       begin = at + 1;
     }
   }
   lines.push_back(text.substr(begin));
   return lines;
-}
-
-bool SameIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
-  return std::ranges::equal(a, b,
-                            [](wchar_t x, wchar_t y) { return AsciiUpper(x) == AsciiUpper(y); });
 }
 
 std::wstring AsciiUpperCase(std::wstring_view text) {
@@ -43,10 +36,8 @@ std::wstring AsciiUpperCase(std::wstring_view text) {
   return upper;
 }
 
-std::wstring AsciiLowerCase(std::wstring_view text) {
-  std::wstring lower(text);
-  std::ranges::transform(lower, lower.begin(), AsciiLower);
-  return lower;
+bool SameIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
+  return AsciiUpperCase(a) == AsciiUpperCase(b);
 }
 
 }  // namespace tq

@@ -8,25 +8,21 @@
 
 namespace tq {
 
-// Small rules of plain text that the settings file, the command line and the
-// decision log share.
+// Plain text as the settings file, the command line and the log read it.
 
 // A blank between words: a space or a tab, as on a command line.
 constexpr bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
-// The text without the blanks around it.
-std::wstring_view Trimmed(std::wstring_view text);
-
-// The text in double quotes, as messages and the log show a name.
-std::wstring Quoted(std::wstring_view text);
+std::wstring_view Trimmed(std::wstring_view text);  // without the blanks around it
+std::wstring Quoted(std::wstring_view text);        // in double quotes
 
 // A byte of binary data as a number, whatever the sign of char.
 inline std::uint8_t ByteAt(std::string_view bytes, std::size_t at) {
   return static_cast<std::uint8_t>(bytes[at]);
 }
 
-// What a UTF-8 file begins with for Notepad, on every Windows from XP on, to
-// take it for UTF-8 rather than the system's code page.
+// Notepad, on every Windows from XP on, takes a file that begins with it for
+// UTF-8 rather than the system's code page.
 inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 // CR LF, LF and CR each end a line, as Notepad counts them: whether a line
@@ -46,20 +42,16 @@ int LineAt(const Text& text, std::size_t at) {
   return line;
 }
 
-// The lines of a text, without their line breaks. A text ends in a line of
-// its own, empty when it ends in a line break.
+// The lines of a text, without their line breaks; after a final line break
+// comes an empty line.
 std::vector<std::wstring_view> Lines(std::wstring_view text);
 
-// ASCII letters compared without regard to case; names of settings,
-// switches and file extensions are ASCII.
+// Names of settings, switches and file extensions are ASCII and match in any
+// case.
 constexpr wchar_t AsciiUpper(wchar_t c) {
   return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
 }
-constexpr wchar_t AsciiLower(wchar_t c) {
-  return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
-bool SameIgnoringAsciiCase(std::wstring_view a, std::wstring_view b);
 std::wstring AsciiUpperCase(std::wstring_view text);
-std::wstring AsciiLowerCase(std::wstring_view text);
+bool SameIgnoringAsciiCase(std::wstring_view a, std::wstring_view b);
 
 }  // namespace tq

@@ -38,7 +38,7 @@ bool SameValue(const std::optional<SettingValue>& a, const std::optional<Setting
 
 bool SameSettings(const SettingsResult<LaunchSettings>& a,
                   const SettingsResult<LaunchSettings>& b) {
-  if (a.has_value() != b.has_value()) {
+  if (static_cast<bool>(a) != static_cast<bool>(b)) {
     return false;
   }
   if (!a) {

@@ -23,67 +23,44 @@ namespace tq {
 namespace {
 
 // The settings file beside the launcher, read in its steps: its bytes, their
-// text, its lines, their values made into choices. Each step can end the
-// reading with a problem. What was read is told in lines for the log, which
+// text, its lines, their values made into choices; each step can end the
+// reading with a problem. What was read goes to `told`, lines for a log that
 // may open only once the settings are known.
-class SettingsReader {
- public:
-  SettingsReader(const Preparation& platform, std::wstring path, std::wstring launcherFolder)
-      : platform_(platform), path_(std::move(path)), folder_(std::move(launcherFolder)) {}
-
-  SettingsResult<ResolvedSettings> Read() {
-    SettingsResult<std::optional<std::string>> bytes = Bytes();
-    if (!bytes) {
-      return ProblemOf(std::move(bytes));
-    }
-    if (!*bytes) {
-      logLines.push_back(L"no settings file: " + path_);
-      return ResolvedSettings{};
-    }
-    SettingsResult<DecodedText> decoded = DecodeText(
-        **bytes, [&](const std::string& ansi) { return platform_.files.FromAnsi(ansi); });
-    if (!decoded) {
-      return ProblemOf(std::move(decoded));
-    }
-    logLines.push_back(L"settings file read (" + std::wstring(EncodingName(decoded->encoding)) +
-                       L"): " + path_);
-    SettingsResult<LaunchSettings> parsed = ParseSettings(decoded->text);
-    if (!parsed) {
-      return ProblemOf(std::move(parsed));
-    }
-    settings = std::move(*parsed);
-    SettingsResult<ResolvedSettings> resolved =
-        ResolveSettings(settings, folder_, platform_.process);
-    for (std::wstring& line : SettingsLogLines(settings, resolved ? &*resolved : nullptr)) {
-      logLines.push_back(std::move(line));
-    }
-    return resolved;
+SettingsResult<ResolvedSettings> ReadSettings(const Preparation& platform, const std::wstring& path,
+                                              const std::wstring& launcherFolder,
+                                              std::vector<std::wstring>& told) {
+  std::optional<std::string> bytes;
+  try {
+    bytes = platform.files.ReadFile(path, kLargestSettingsFile);
+  } catch (const Error& error) {
+    return SettingsFailure(0, {}, L"the file cannot be read: " + error.description());
   }
-
-  // The values as written, once the lines are read.
-  LaunchSettings settings;
-  std::vector<std::wstring> logLines;
-
- private:
-  // Nothing when there is no file.
-  SettingsResult<std::optional<std::string>> Bytes() {
-    std::optional<std::string> bytes;
-    try {
-      bytes = platform_.files.ReadFile(path_, kLargestSettingsFile);
-    } catch (const Error& error) {
-      return SettingsFailure(0, {}, L"the file cannot be read: " + error.description());
-    }
-    if (bytes && bytes->size() > kLargestSettingsFile) {
-      return SettingsFailure(
-          0, {}, L"the file is larger than " + DecimalText(kLargestSettingsFile / 1024) + L" KB");
-    }
-    return bytes;
+  if (!bytes) {
+    told.push_back(L"no settings file: " + path);
+    return ResolvedSettings{};
   }
-
-  const Preparation& platform_;
-  std::wstring path_;
-  std::wstring folder_;
-};
+  if (bytes->size() > kLargestSettingsFile) {
+    return SettingsFailure(
+        0, {}, L"the file is larger than " + DecimalText(kLargestSettingsFile / 1024) + L" KB");
+  }
+  const SettingsResult<DecodedText> decoded =
+      DecodeText(*bytes, [&](const std::string& ansi) { return platform.files.FromAnsi(ansi); });
+  if (!decoded) {
+    return ProblemOf(decoded);
+  }
+  told.push_back(L"settings file read (" + std::wstring(EncodingName(decoded->encoding)) + L"): " +
+                 path);
+  const SettingsResult<LaunchSettings> parsed = ParseSettings(decoded->text);
+  if (!parsed) {
+    return ProblemOf(parsed);
+  }
+  SettingsResult<ResolvedSettings> resolved =
+      ResolveSettings(*parsed, launcherFolder, platform.process);
+  for (std::wstring& line : SettingsLogLines(*parsed, resolved ? &*resolved : nullptr)) {
+    told.push_back(std::move(line));
+  }
+  return resolved;
+}
 
 // The default log: in the user's temporary folder, named after the
 // launcher. Nothing when that folder is unknown.
@@ -121,12 +98,13 @@ PreparedLaunch Prepare(const Preparation& platform, DecisionLog& log) {
                                    : PathFrom(folder, logSwitch.path),
             program, L"asked for by --log");
   }
-  SettingsReader reader(platform, settingsFile, folder);
-  SettingsResult<ResolvedSettings> resolved = reader.Read();
+  std::vector<std::wstring> told;
+  SettingsResult<ResolvedSettings> resolved = ReadSettings(platform, settingsFile, folder, told);
   if (resolved) {
-    OpenLog(platform, log, resolved->choices.logFile, program, L"asked for by [Log] File");
+    OpenLog(platform, log, resolved->choices.logFile, program,
+            L"asked for by " + KeyOf(&LaunchSettings::logFile).Name());
   }
-  for (const std::wstring& line : reader.logLines) {
+  for (const std::wstring& line : told) {
     log.Write(line);
   }
   if (!resolved) {
@@ -136,9 +114,9 @@ PreparedLaunch Prepare(const Preparation& platform, DecisionLog& log) {
     EndProcessAndLogIt(platform.ui, log, kExitBadSettings);
   }
 
-  PreparedLaunch prepared{std::move(resolved->choices), {}};
+  PreparedLaunch prepared{resolved->choices, {}};
   if (!prepared.choices.javaHome.empty()) {
-    const SettingValue home = *reader.settings.javaHome;
+    const SettingValue home = *resolved->written.javaHome;
     prepared.javaHome = {
         prepared.choices.javaHome,
         [settingsFile, home](const std::wstring& java, const std::wstring& reason) {

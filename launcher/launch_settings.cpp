@@ -18,46 +18,36 @@ std::wstring_view Unquoted(std::wstring_view text) {
   return text;
 }
 
-// "a, b or c", "a and b".
-std::wstring Listed(const std::vector<std::wstring>& items, std::wstring_view last) {
+// "a, b or c" with last " or ", "a and b" with " and ".
+std::wstring Listed(const std::vector<std::wstring>& items, const wchar_t* last) {
   std::wstring listed;
   for (std::size_t i = 0; i < items.size(); ++i) {
-    if (i > 0) {
-      listed += i + 1 == items.size() ? std::wstring(L" ") + std::wstring(last) + L" " : L", ";
-    }
+    listed += i == 0 ? L"" : i + 1 < items.size() ? L", " : last;
     listed += items[i];
   }
   return listed;
 }
 
-// The sections in the order their keys come.
-std::vector<std::wstring_view> Sections() {
-  std::vector<std::wstring_view> sections;
+// "[Java], [Launcher] or [Log]": the sections in the order their keys come.
+std::wstring Sections(const wchar_t* last) {
+  std::vector<std::wstring> sections;
   for (const SettingKey& key : SettingKeys()) {
-    if (std::ranges::find(sections, key.section) == sections.end()) {
-      sections.push_back(key.section);
+    const std::wstring name = L"[" + std::wstring(key.section) + L"]";
+    if (std::ranges::find(sections, name) == sections.end()) {
+      sections.push_back(name);
     }
   }
-  return sections;
-}
-
-std::wstring SectionsListed(std::wstring_view last) {
-  std::vector<std::wstring> names;
-  for (const std::wstring_view section : Sections()) {
-    names.push_back(L"[" + std::wstring(section) + L"]");
-  }
-  return Listed(names, last);
+  return Listed(sections, last);
 }
 
 std::wstring KeysOf(std::wstring_view section) {
-  std::wstring names;
+  std::vector<std::wstring> names;
   for (const SettingKey& key : SettingKeys()) {
     if (key.section == section) {
-      names += names.empty() ? L"" : L", ";
-      names += key.name;
+      names.emplace_back(key.name);
     }
   }
-  return names;
+  return Listed(names, L", ");
 }
 
 class Parser {
@@ -65,13 +55,12 @@ class Parser {
   SettingsResult<LaunchSettings> Parse(std::wstring_view text) {
     int line = 0;
     for (const std::wstring_view lineText : Lines(text)) {
-      ++line;
-      ParseLine(line, Trimmed(lineText));
+      ParseLine(++line, Trimmed(lineText));
       if (problem_) {
-        return Unexpected<SettingsProblem>{std::move(*problem_)};
+        return Unexpected<SettingsProblem>{*problem_};
       }
     }
-    return std::move(settings_);
+    return settings_;
   }
 
  private:
@@ -92,14 +81,12 @@ class Parser {
         equals == std::wstring_view::npos ? std::wstring_view() : Trimmed(text.substr(0, equals));
     if (name.empty()) {
       Fail(line, {}, Quoted(text) + L" is not a setting: write key=value, as Home=jre");
-      return;
-    }
-    if (section_.empty()) {
+    } else if (section_.empty()) {
       Fail(line, std::wstring(name),
-           L"outside any section; put " + SectionsListed(L"or") + L" above it");
-      return;
+           L"outside any section; put " + Sections(L" or ") + L" above it");
+    } else {
+      ParseValue(line, name, Trimmed(text.substr(equals + 1)));
     }
-    ParseValue(line, name, Trimmed(text.substr(equals + 1)));
   }
 
   void ParseSection(int line, std::wstring_view text) {
@@ -108,15 +95,15 @@ class Parser {
       return;
     }
     const std::wstring_view name = Trimmed(text.substr(1, text.size() - 2));
-    for (const std::wstring_view section : Sections()) {
-      if (SameIgnoringAsciiCase(name, section)) {
-        section_ = section;
+    for (const SettingKey& key : SettingKeys()) {
+      if (SameIgnoringAsciiCase(name, key.section)) {
+        section_ = key.section;
         return;
       }
     }
     Fail(line, {},
          L"[" + std::wstring(name) + L"] is not a section of this file; its sections are " +
-             SectionsListed(L"and"));
+             Sections(L" and "));
   }
 
   void ParseValue(int line, std::wstring_view name, std::wstring_view value) {
@@ -132,26 +119,21 @@ class Parser {
     std::optional<SettingValue>& slot = settings_.*(key->written);
     if (slot) {
       Fail(line, key->Name(), L"given twice; first on line " + DecimalText(slot->line));
-      return;
-    }
-    if (value.size() > kLongestSettingValue) {
+    } else if (value.size() > kLongestSettingValue) {
       Fail(line, key->Name(),
            L"too long: " + DecimalText(static_cast<long long>(value.size())) +
                L" characters, where " + DecimalText(kLongestSettingValue) + L" is the most");
-      return;
+    } else if (key->kind == SettingKind::kWord &&
+               std::ranges::none_of(key->words, [&](std::wstring_view word) {
+                 return SameIgnoringAsciiCase(value, word);
+               })) {
+      Fail(line, key->Name(),
+           Quoted(value) + L" is not allowed; write " +
+               Listed({key->words.begin(), key->words.end()}, L" or "));
+    } else {
+      slot = SettingValue{std::wstring(key->kind == SettingKind::kPath ? Unquoted(value) : value),
+                          line};
     }
-    if (key->kind == SettingKind::kPath) {
-      value = Unquoted(value);
-    }
-    if (key->kind == SettingKind::kWord &&
-        std::ranges::none_of(key->words, [&](std::wstring_view word) {
-          return SameIgnoringAsciiCase(value, word);
-        })) {
-      const std::vector<std::wstring> words(key->words.begin(), key->words.end());
-      Fail(line, key->Name(), Quoted(value) + L" is not allowed; write " + Listed(words, L"or"));
-      return;
-    }
-    slot = SettingValue{std::wstring(value), line};
   }
 
   LaunchSettings settings_;

@@ -6,9 +6,27 @@
 #include <string>
 #include <string_view>
 
-#include "launcher/settings_problem.h"
+#include "common/expected.h"
 
 namespace tq {
+
+// What is wrong with a settings file: the line (0 for the file as a whole),
+// the setting it concerns ("[Launcher] SingleInstance", or empty), and why.
+struct SettingsProblem {
+  int line = 0;
+  std::wstring setting;
+  std::wstring what;
+};
+
+// What a step of reading the settings file gives: its result, or the first
+// problem it met.
+template <class Value>
+using SettingsResult = Expected<Value, SettingsProblem>;
+
+inline Unexpected<SettingsProblem> SettingsFailure(int line, std::wstring setting,
+                                                   std::wstring what) {
+  return {{line, std::move(setting), std::move(what)}};
+}
 
 // A value of the settings file as written (blanks around it and the quotes
 // around a path taken off), and the line it stands on.
@@ -18,8 +36,8 @@ struct SettingValue {
 };
 
 // What a deployer asked for in the settings file beside the launcher, as
-// written. Every setting is optional; a file that sets nothing changes
-// nothing. The keys are the entries of SettingKeys().
+// written, by key. Every setting is optional; a file that sets nothing
+// changes nothing.
 struct LaunchSettings {
   std::optional<SettingValue> javaHome;
   std::optional<SettingValue> javaOptions;
@@ -32,35 +50,32 @@ struct LaunchSettings {
 
 // What a key's value may be.
 enum class SettingKind {
-  kPath,  // a file or folder; quotes around it are dropped
+  kPath,  // a file or folder; quotes around it are dropped, empty names none
   kText,  // anything, as written
   kWord,  // one of the key's words, in any case
 };
 
-class Resolution;
+class SettingResolution;
 
 // One key of the settings file: where it stands, what it takes, where its
-// value goes as written, and what it becomes for the launcher.
+// value goes as written, and how it becomes the launcher's choice (a member
+// of SettingResolution, launcher/launch_choices.cpp, which gives what the
+// value became, for the log: nothing when that is the value itself).
 struct SettingKey {
   std::wstring_view section;
   std::wstring_view name;
   SettingKind kind;
-  // What a kWord value may be.
-  std::span<const std::wstring_view> words;
+  std::span<const std::wstring_view> words;  // of a kWord value
   std::optional<SettingValue> LaunchSettings::*written;
-  // Makes the value into the launcher's choice (launcher/launch_choices.h)
-  // and gives what it became, for the log: nothing when that is the value
-  // itself.
-  std::wstring (*resolve)(const SettingValue& value, Resolution& resolution);
+  std::wstring (SettingResolution::*resolve)(const SettingValue& value);
 
   // "[Java] Home".
   [[nodiscard]] std::wstring Name() const;
 };
 
-// Every key of the settings file, in the order the decision log tells them.
+// Every key, in the order the decision log tells them: the table in
+// launcher/launch_choices.cpp, beside how each value is resolved.
 std::span<const SettingKey> SettingKeys();
-
-// The key whose value goes to the member.
 const SettingKey& KeyOf(std::optional<SettingValue> LaunchSettings::*written);
 
 // Reads the text of a settings file. Section and key names match without

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "launcher/settings_problem.h"
+#include "launcher/launch_settings.h"
 
 namespace tq {
 

@@ -4,8 +4,10 @@
 
 namespace tq {
 
-std::string_view OperationName(Operation operation) {
-  static constexpr std::array<std::string_view, kOperationCount> kNames = {"RegOpenKeyExA",
+namespace {
+
+// In the order of Operation.
+constexpr std::array<std::string_view, kOperationCount> kOperationNames = {"RegOpenKeyExA",
                                                                            "RegEnumKeyA",
                                                                            "RegQueryValueExA",
                                                                            "RegCloseKey",
@@ -25,7 +27,11 @@ std::string_view OperationName(Operation operation) {
                                                                            "OpenLog",
                                                                            "AppendLog",
                                                                            "ClaimGuard"};
-  return kNames[static_cast<std::size_t>(operation)];
+
+}  // namespace
+
+std::string_view OperationName(Operation operation) {
+  return kOperationNames[static_cast<std::size_t>(operation)];
 }
 
 bool IsRegistryOperation(Operation operation) {

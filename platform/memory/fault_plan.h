@@ -16,7 +16,8 @@
 
 namespace tq {
 
-// Every platform operation the launcher calls through its interfaces.
+// Every platform operation the launcher calls through its interfaces; the
+// last is kClaimGuard.
 enum class Operation {
   kOpenKey,
   kEnumKey,
@@ -39,28 +40,14 @@ enum class Operation {
   kAppendLog,
   kClaimGuard,
 };
-inline constexpr std::size_t kOperationCount = 20;
-inline constexpr std::array<Operation, kOperationCount> kAllOperations = {
-    Operation::kOpenKey,
-    Operation::kEnumKey,
-    Operation::kQueryValue,
-    Operation::kCloseKey,
-    Operation::kCreateFileSystem,
-    Operation::kFileExists,
-    Operation::kCopyFile,
-    Operation::kLauncherFolder,
-    Operation::kWorkingDirectory,
-    Operation::kChangeWorkingDirectory,
-    Operation::kStartHidden,
-    Operation::kToDouble,
-    Operation::kLauncherProgram,
-    Operation::kExpandEnvironment,
-    Operation::kWaitForStartedProgram,
-    Operation::kReadFile,
-    Operation::kTemporaryFolder,
-    Operation::kOpenLog,
-    Operation::kAppendLog,
-    Operation::kClaimGuard};
+inline constexpr std::size_t kOperationCount = static_cast<std::size_t>(Operation::kClaimGuard) + 1;
+inline constexpr auto kAllOperations = [] {
+  std::array<Operation, kOperationCount> all{};
+  for (std::size_t i = 0; i < kOperationCount; ++i) {
+    all[i] = static_cast<Operation>(i);
+  }
+  return all;
+}();
 
 // The name the platform gives the operation ("RegOpenKeyExA", "CopyFile").
 std::string_view OperationName(Operation operation);

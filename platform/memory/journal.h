@@ -25,4 +25,16 @@ struct Journal {
   }
 };
 
+// What a double does first when a platform operation is called: writes the
+// call in the journal, then fails it when the plan says so.
+struct CallRecorder {
+  Journal& journal;
+  FaultPlan& faults;
+
+  void Enter(Operation operation, const std::wstring& argument = {}) const {
+    journal.Add(operation, argument);
+    faults.CountCallAndRaise(operation);
+  }
+};
+
 }  // namespace tq

@@ -59,13 +59,8 @@ std::wstring FileName(const std::wstring& tidyPath) {
 
 }  // namespace
 
-void MemoryFileSystem::Enter(Operation operation, const std::wstring& argument) {
-  journal_.Add(operation, argument);
-  faults_.CountCallAndRaise(operation);
-}
-
 bool MemoryFileSystem::FileExists(const std::wstring& path) {
-  Enter(Operation::kFileExists, path);
+  recorder_.Enter(Operation::kFileExists, path);
   // A name with a closing separator asks for a folder, never a file.
   if (path.empty() || IsSeparator(path.back())) {
     return false;
@@ -74,7 +69,7 @@ bool MemoryFileSystem::FileExists(const std::wstring& path) {
 }
 
 void MemoryFileSystem::CopyFile(const std::wstring& source, const std::wstring& destinationFolder) {
-  Enter(Operation::kCopyFile, source + L" " + destinationFolder);
+  recorder_.Enter(Operation::kCopyFile, source + L" " + destinationFolder);
   const auto original = files_.find(Key(source));
   if (original == files_.end()) {
     throw FileNotFound();
@@ -170,9 +165,8 @@ class MemoryFileSystemView final : public FileSystem {
 
 FileSystemFactory MemoryFileSystemFactory::Bind() {
   return [this]() -> std::unique_ptr<FileSystem> {
-    journal_.Add(Operation::kCreateFileSystem);
     ++calls;
-    faults_.CountCallAndRaise(Operation::kCreateFileSystem);
+    recorder_.Enter(Operation::kCreateFileSystem);
     return std::make_unique<MemoryFileSystemView>(files_);
   };
 }

@@ -19,7 +19,7 @@ namespace tq {
 // destination folder is missing, 70 when the copy is refused.
 class MemoryFileSystem final : public FileSystem {
  public:
-  MemoryFileSystem(Journal& journal, FaultPlan& faults) : journal_(journal), faults_(faults) {}
+  MemoryFileSystem(Journal& journal, FaultPlan& faults) : recorder_{journal, faults} {}
 
   bool FileExists(const std::wstring& path) override;
   void CopyFile(const std::wstring& source, const std::wstring& destinationFolder) override;
@@ -47,11 +47,7 @@ class MemoryFileSystem final : public FileSystem {
     std::wstring path;
     bool refusesWrites = false;
   };
-  // Journals the call, then raises the fault planned for it, if any.
-  void Enter(Operation operation, const std::wstring& argument);
-
-  Journal& journal_;
-  FaultPlan& faults_;
+  CallRecorder recorder_;
   // By key (the path tidied, letters folded); std::less<> looks a part of a
   // key up without making a string of it.
   std::map<std::wstring, File, std::less<>> files_;
@@ -63,7 +59,7 @@ class MemoryFileSystem final : public FileSystem {
 class MemoryFileSystemFactory {
  public:
   MemoryFileSystemFactory(MemoryFileSystem& files, Journal& journal, FaultPlan& faults)
-      : files_(files), journal_(journal), faults_(faults) {}
+      : files_(files), recorder_{journal, faults} {}
 
   // The factory to give to ModMain; valid as long as this object lives.
   FileSystemFactory Bind();
@@ -73,8 +69,7 @@ class MemoryFileSystemFactory {
 
  private:
   MemoryFileSystem& files_;
-  Journal& journal_;
-  FaultPlan& faults_;
+  CallRecorder recorder_;
 };
 
 }  // namespace tq

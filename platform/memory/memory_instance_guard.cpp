@@ -1,12 +1,11 @@
 #include "platform/memory/memory_instance_guard.h"
 
-#include "common/instance_guard_name.h"
+#include "common/letter_case.h"
 
 namespace tq {
 
 bool MemoryInstanceGuard::Claim(const std::wstring& launcherFolder) {
-  journal_.Add(Operation::kClaimGuard, launcherFolder);
-  faults_.CountCallAndRaise(Operation::kClaimGuard);
+  recorder_.Enter(Operation::kClaimGuard, launcherFolder);
   return held_.insert(InstanceGuardName(launcherFolder)).second;
 }
 

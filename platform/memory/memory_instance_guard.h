@@ -13,7 +13,7 @@ namespace tq {
 // that folders are one guard exactly when they are one for Windows.
 class MemoryInstanceGuard final : public InstanceGuard {
  public:
-  MemoryInstanceGuard(Journal& journal, FaultPlan& faults) : journal_(journal), faults_(faults) {}
+  MemoryInstanceGuard(Journal& journal, FaultPlan& faults) : recorder_{journal, faults} {}
 
   bool Claim(const std::wstring& launcherFolder) override;
 
@@ -21,8 +21,7 @@ class MemoryInstanceGuard final : public InstanceGuard {
   void HoldFor(const std::wstring& launcherFolder);
 
  private:
-  Journal& journal_;
-  FaultPlan& faults_;
+  CallRecorder recorder_;
   std::set<std::wstring> held_;
 };
 

@@ -6,7 +6,7 @@
 namespace tq {
 namespace {
 
-std::wstring Folded(const std::wstring& path) { return AsciiLowerCase(path); }
+std::wstring Folded(const std::wstring& path) { return AsciiUpperCase(path); }
 
 std::wstring FolderOf(const std::wstring& path) {
   const std::size_t slash = path.find_last_of(L'\\');
@@ -14,11 +14,6 @@ std::wstring FolderOf(const std::wstring& path) {
 }
 
 }  // namespace
-
-void MemoryLauncherFiles::Enter(Operation operation, const std::wstring& argument) {
-  journal_.Add(operation, argument);
-  faults_.CountCallAndRaise(operation);
-}
 
 void MemoryLauncherFiles::AddFile(const std::wstring& path, std::string bytes) {
   files_[Folded(path)] = std::move(bytes);
@@ -28,7 +23,7 @@ void MemoryLauncherFiles::DenyRead(const std::wstring& path) { unreadable_.inser
 
 std::optional<std::string> MemoryLauncherFiles::ReadFile(const std::wstring& path,
                                                          std::size_t limit) {
-  Enter(Operation::kReadFile, path);
+  recorder_.Enter(Operation::kReadFile, path);
   const std::wstring key = Folded(path);
   if (unreadable_.contains(key)) {
     throw PermissionDenied();
@@ -45,12 +40,12 @@ std::wstring MemoryLauncherFiles::FromAnsi(const std::string& bytes) {
 }
 
 std::wstring MemoryLauncherFiles::TemporaryFolder() {
-  Enter(Operation::kTemporaryFolder);
+  recorder_.Enter(Operation::kTemporaryFolder);
   return temporaryFolder;
 }
 
 std::uint64_t MemoryLauncherFiles::OpenLog(const std::wstring& path) {
-  Enter(Operation::kOpenLog, path);
+  recorder_.Enter(Operation::kOpenLog, path);
   bool writable = false;
   for (const std::wstring& folder : writableFolders) {
     writable = writable || Folded(FolderOf(path)) == Folded(folder);
@@ -63,7 +58,7 @@ std::uint64_t MemoryLauncherFiles::OpenLog(const std::wstring& path) {
 }
 
 void MemoryLauncherFiles::AppendLog(const std::string& bytes) {
-  Enter(Operation::kAppendLog);
+  recorder_.Enter(Operation::kAppendLog);
   if (openLog_.empty()) {
     throw Error(5, L"Invalid procedure call or argument");
   }

@@ -18,7 +18,7 @@ class MemoryLauncherFiles final : public LauncherFiles {
  public:
   MemoryLauncherFiles(Journal& journal, FaultPlan& faults,
                       CodePage codePage = CodePage::kWindows1252)
-      : journal_(journal), faults_(faults), codePage_(codePage) {}
+      : recorder_{journal, faults}, codePage_(codePage) {}
 
   std::optional<std::string> ReadFile(const std::wstring& path, std::size_t limit) override;
   std::wstring FromAnsi(const std::string& bytes) override;
@@ -38,10 +38,7 @@ class MemoryLauncherFiles final : public LauncherFiles {
   [[nodiscard]] const std::wstring& openLog() const noexcept { return openLog_; }
 
  private:
-  void Enter(Operation operation, const std::wstring& argument = {});
-
-  Journal& journal_;
-  FaultPlan& faults_;
+  CallRecorder recorder_;
   CodePage codePage_;
   std::map<std::wstring, std::string> files_;
   std::set<std::wstring> unreadable_;

@@ -14,40 +14,34 @@ MemoryProcessServices::MemoryProcessServices(Journal& journal, FaultPlan& faults
       program(launcherFolder + (launcherFolder.ends_with(L'\\') ? L"" : L"\\") +
               L"TovaneQuillon.exe"),
       commandLine(L"\"" + program + L"\""),
-      journal_(journal),
-      faults_(faults),
+      recorder_{journal, faults},
       launcherFolder_(std::move(launcherFolder)),
       workingDirectory_(std::move(workingDirectory)) {}
 
-void MemoryProcessServices::Enter(Operation operation, const std::wstring& argument) {
-  journal_.Add(operation, argument);
-  faults_.CountCallAndRaise(operation);
-}
-
 std::wstring MemoryProcessServices::LauncherFolder() {
-  Enter(Operation::kLauncherFolder);
+  recorder_.Enter(Operation::kLauncherFolder);
   return launcherFolder_;
 }
 
 std::wstring MemoryProcessServices::LauncherProgram() {
-  Enter(Operation::kLauncherProgram);
+  recorder_.Enter(Operation::kLauncherProgram);
   return program;
 }
 
 std::wstring MemoryProcessServices::CommandLine() { return commandLine; }
 
 std::wstring MemoryProcessServices::ExpandEnvironment(const std::wstring& text) {
-  Enter(Operation::kExpandEnvironment, text);
+  recorder_.Enter(Operation::kExpandEnvironment, text);
   return ExpandReferences(text, environment);
 }
 
 std::wstring MemoryProcessServices::WorkingDirectory() {
-  Enter(Operation::kWorkingDirectory);
+  recorder_.Enter(Operation::kWorkingDirectory);
   return workingDirectory_;
 }
 
 void MemoryProcessServices::ChangeWorkingDirectory(const std::wstring& folder) {
-  Enter(Operation::kChangeWorkingDirectory, folder);
+  recorder_.Enter(Operation::kChangeWorkingDirectory, folder);
   if (!folders.contains(folder)) {
     throw PathNotFound();
   }
@@ -56,14 +50,14 @@ void MemoryProcessServices::ChangeWorkingDirectory(const std::wstring& folder) {
 
 unsigned long MemoryProcessServices::StartHidden(const std::wstring& commandLine,
                                                  const StartOptions& options) {
-  Enter(Operation::kStartHidden, commandLine);
+  recorder_.Enter(Operation::kStartHidden, commandLine);
   started.push_back({commandLine, workingDirectory_, options});
   return 3999 + started.size();
 }
 
 std::optional<ProgramEnd> MemoryProcessServices::WaitForStartedProgram(
     unsigned timeoutMilliseconds) {
-  Enter(Operation::kWaitForStartedProgram, std::to_wstring(timeoutMilliseconds));
+  recorder_.Enter(Operation::kWaitForStartedProgram, std::to_wstring(timeoutMilliseconds));
   if (started.empty()) {
     throw Error(5, L"Invalid procedure call or argument");
   }

@@ -54,10 +54,7 @@ class MemoryProcessServices final : public ProcessServices {
 
  private:
   // Journals the call, then raises the fault planned for it, if any.
-  void Enter(Operation operation, const std::wstring& argument = {});
-
-  Journal& journal_;
-  FaultPlan& faults_;
+  CallRecorder recorder_;
   std::wstring launcherFolder_;
   std::wstring workingDirectory_;
 };

@@ -1,6 +1,5 @@
 #include "platform/win32/hardening.h"
 
-#include "platform/win32/procedure_address.h"
 #include "platform/win32/windows_api.h"
 
 namespace tq {

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "common/error.h"
 #include "platform/win32/windows_api.h"
 
@@ -25,5 +29,22 @@ inline void ThrowLastErrorIf(bool failed) {
 // The system's message text for a Win32 error code, without the line break
 // at its end.
 std::wstring SystemMessage(DWORD code);
+
+// The text a Win32 call writes into a buffer it is given with its size in
+// characters. The call gives the length written when the text fits, else
+// the size it needs (or, as GetModuleFileNameW, the size it was given), and
+// 0 when it fails; the buffer grows until the text fits.
+template <class Call>
+std::wstring TextFromCall(Call call, std::size_t size = MAX_PATH) {
+  std::vector<wchar_t> buffer(size);
+  for (;;) {
+    const DWORD length = call(buffer.data(), static_cast<DWORD>(buffer.size()));
+    ThrowLastErrorIf(length == 0);
+    if (length < buffer.size()) {
+      return buffer.data();
+    }
+    buffer.resize(std::max<std::size_t>(length, buffer.size() * 2));
+  }
+}
 
 }  // namespace tq

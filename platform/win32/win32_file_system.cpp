@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "common/decimal_text.h"
 #include "common/error.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/windows_api.h"
@@ -27,31 +28,28 @@ Presence Look(const std::wstring& path, bool folder) {
   return isFolder == folder ? Presence::kPresent : Presence::kMissing;
 }
 
+// Raises the error for a copy one of whose ends is missing.
+void ThrowIfAnEndIsMissing(const std::wstring& source, const std::wstring& folder) {
+  if (Look(source, false) == Presence::kMissing) {
+    throw FileNotFound();
+  }
+  if (Look(folder, true) == Presence::kMissing) {
+    throw PathNotFound();
+  }
+}
+
 // The error for a failed step of a copy. The code alone does not say which
 // end is missing (a missing folder shows as 2, 3 or 123 depending on the
 // call and the system), so the ends are looked at again.
-Error CopyFailure(DWORD code, const std::wstring& source, const std::wstring& folder) {
-  if (Look(source, false) == Presence::kMissing) {
-    return FileNotFound();
-  }
-  if (Look(folder, true) == Presence::kMissing) {
-    return PathNotFound();
-  }
-  return ErrorFromWin32(code);
+[[noreturn]] void ThrowCopyFailure(DWORD code, const std::wstring& source,
+                                   const std::wstring& folder) {
+  ThrowIfAnEndIsMissing(source, folder);
+  throw ErrorFromWin32(code);
 }
 
 std::wstring FileNameOf(const std::wstring& path) {
   const std::size_t separator = path.find_last_of(L"\\/:");
   return separator == std::wstring::npos ? path : path.substr(separator + 1);
-}
-
-std::wstring Hex(DWORD number) {
-  std::wstring digits;
-  do {
-    digits.insert(digits.begin(), L"0123456789abcdef"[number % 16]);
-    number /= 16;
-  } while (number != 0);
-  return digits;
 }
 
 // A file in the destination folder that receives the copy before it gets
@@ -91,14 +89,14 @@ TemporaryFile CopyToTemporary(const std::wstring& source, const std::wstring& fo
   // ours alone; a name already taken is passed over for the next one.
   DWORD number = GetTickCount() ^ (GetCurrentProcessId() << 16);
   for (int attempt = 0; attempt < 64; ++attempt, ++number) {
-    TemporaryFile temporary(folder + L"~tq" + Hex(number) + L".tmp");
+    TemporaryFile temporary(folder + L"~tq" + HexText(number, 1) + L".tmp");
     if (CopyFileExW(source.c_str(), temporary.path().c_str(), nullptr, nullptr, nullptr,
                     COPY_FILE_FAIL_IF_EXISTS)) {
       return temporary;
     }
     const DWORD code = GetLastError();
     if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) {
-      throw CopyFailure(code, source, folder);
+      ThrowCopyFailure(code, source, folder);
     }
     temporary.Release();
   }
@@ -113,12 +111,7 @@ bool Win32FileSystem::FileExists(const std::wstring& path) {
 }
 
 void Win32FileSystem::CopyFile(const std::wstring& source, const std::wstring& destinationFolder) {
-  if (Look(source, false) == Presence::kMissing) {
-    throw FileNotFound();
-  }
-  if (Look(destinationFolder, true) == Presence::kMissing) {
-    throw PathNotFound();
-  }
+  ThrowIfAnEndIsMissing(source, destinationFolder);
   // The full target name is composed here: given only the folder, the copy
   // calls of some systems misreport a missing folder as an invalid name.
   const std::wstring folder =
@@ -137,7 +130,7 @@ void Win32FileSystem::CopyFile(const std::wstring& source, const std::wstring& d
   // A rename within one folder: the final name shows the old file or the
   // complete new one, never a part of it.
   if (!MoveFileExW(temporary.path().c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    throw CopyFailure(GetLastError(), source, destinationFolder);
+    ThrowCopyFailure(GetLastError(), source, destinationFolder);
   }
   temporary.Release();
 }

@@ -1,6 +1,6 @@
 #include "platform/win32/win32_instance_guard.h"
 
-#include "common/instance_guard_name.h"
+#include "common/letter_case.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/windows_api.h"
 

@@ -11,7 +11,7 @@ namespace tq {
 // handle to it is open. The launcher that creates it holds one until it
 // ends, and hands an inheritable copy to the Java application it starts,
 // whose handle the system closes when it ends, also when it crashes. The
-// name (common/instance_guard_name.h) is the machine's (Global\), so that
+// name (InstanceGuardName) is the machine's (Global\), so that
 // another user's second copy, which would fight over the same serial port,
 // is stopped too.
 class Win32InstanceGuard final : public InstanceGuard {

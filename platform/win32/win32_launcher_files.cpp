@@ -44,15 +44,8 @@ std::optional<std::string> Win32LauncherFiles::ReadFile(const std::wstring& path
 std::wstring Win32LauncherFiles::FromAnsi(const std::string& bytes) { return AnsiToWide(bytes); }
 
 std::wstring Win32LauncherFiles::TemporaryFolder() {
-  std::vector<wchar_t> buffer(MAX_PATH + 1);
-  for (;;) {
-    const DWORD length = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
-    ThrowLastErrorIf(length == 0);
-    if (length < buffer.size()) {
-      return {buffer.data(), length};
-    }
-    buffer.resize(length + 1);
-  }
+  return TextFromCall([](wchar_t* buffer, DWORD size) { return GetTempPathW(size, buffer); },
+                      MAX_PATH + 1);
 }
 
 std::uint64_t Win32LauncherFiles::OpenLog(const std::wstring& path) {

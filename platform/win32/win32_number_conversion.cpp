@@ -1,10 +1,8 @@
 #include "platform/win32/win32_number_conversion.h"
 
 #include <string>
-#include <vector>
 
 #include "common/error.h"
-#include "platform/win32/procedure_address.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/windows_api.h"
 
@@ -12,15 +10,9 @@ namespace tq {
 namespace {
 
 std::wstring SystemFolderFile(const wchar_t* name) {
-  std::vector<wchar_t> folder(MAX_PATH);
-  for (;;) {
-    const UINT length = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
-    ThrowLastErrorIf(length == 0);
-    if (length < folder.size()) {
-      return std::wstring(folder.data(), length) + L"\\" + name;
-    }
-    folder.resize(length);
-  }
+  return TextFromCall(
+             [](wchar_t* buffer, DWORD size) { return GetSystemDirectoryW(buffer, size); }) +
+         L"\\" + name;
 }
 
 }  // namespace

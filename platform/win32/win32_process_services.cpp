@@ -31,17 +31,9 @@ UniqueHandle OpenOutputForChild(const std::wstring& path) {
 }  // namespace
 
 std::wstring Win32ProcessServices::LauncherProgram() {
-  // The path may be longer than MAX_PATH: grow until it fits.
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    const DWORD length =
-        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    ThrowLastErrorIf(length == 0);
-    if (length < buffer.size()) {
-      return {buffer.data(), length};
-    }
-    buffer.resize(buffer.size() * 2);
-  }
+  // The path may be longer than MAX_PATH.
+  return TextFromCall(
+      [](wchar_t* buffer, DWORD size) { return GetModuleFileNameW(nullptr, buffer, size); });
 }
 
 std::wstring Win32ProcessServices::LauncherFolder() { return FolderOfPath(LauncherProgram()); }
@@ -52,30 +44,18 @@ std::wstring Win32ProcessServices::ExpandEnvironment(const std::wstring& text) {
   if (text.empty()) {
     return {};
   }
-  std::vector<wchar_t> buffer(text.size() + 1);
-  for (;;) {
-    // The size counts the closing NUL; XP's ANSI-sized answer can be larger
-    // than needed, never smaller.
-    const DWORD needed =
-        ExpandEnvironmentStringsW(text.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-    ThrowLastErrorIf(needed == 0);
-    if (needed <= buffer.size()) {
-      return {buffer.data()};
-    }
-    buffer.resize(needed);
-  }
+  // The size it gives counts the closing NUL; XP's ANSI-sized answer can be
+  // larger than needed, never smaller.
+  return TextFromCall(
+      [&](wchar_t* buffer, DWORD size) {
+        return ExpandEnvironmentStringsW(text.c_str(), buffer, size);
+      },
+      text.size() + 1);
 }
 
 std::wstring Win32ProcessServices::WorkingDirectory() {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
-    ThrowLastErrorIf(length == 0);
-    if (length < buffer.size()) {
-      return {buffer.data(), length};
-    }
-    buffer.resize(length);
-  }
+  return TextFromCall(
+      [](wchar_t* buffer, DWORD size) { return GetCurrentDirectoryW(size, buffer); });
 }
 
 void Win32ProcessServices::ChangeWorkingDirectory(const std::wstring& folder) {

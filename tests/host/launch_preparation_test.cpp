@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/decimal_text.h"
-#include "common/instance_guard_name.h"
+#include "common/letter_case.h"
 #include "launcher/launch_choices.h"
 #include "launcher/launcher_arguments.h"
 #include "launcher/startup_sequence.h"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "common/error.h"
-#include "common/instance_guard_name.h"
+#include "common/letter_case.h"
 #include "platform/win32/unique_any.h"
 #include "platform/win32/win32_instance_guard.h"
 #include "platform/win32/win32_launcher_files.h"
