@@ -94,13 +94,13 @@ std::uint32_t UpperCaseCode(std::uint32_t code) {
   return code;
 }
 
-}  // namespace
-
 wchar_t UpperCaseLetter(wchar_t letter) {
   // wchar_t is signed on Linux and unsigned on Windows; through its own
   // unsigned type and back, a letter that has no upper case stays itself.
   return static_cast<wchar_t>(UpperCaseCode(static_cast<std::make_unsigned_t<wchar_t>>(letter)));
 }
+
+}  // namespace
 
 std::wstring FoldedName(std::wstring_view name) {
   std::wstring folded(name);

@@ -22,6 +22,40 @@
 namespace tq {
 namespace {
 
+// The message box for a settings file that cannot be used.
+std::wstring SettingsProblemMessage(const std::wstring& settingsFile,
+                                    const SettingsProblem& problem) {
+  std::wstring what = problem.what;
+  if (problem.line > 0) {
+    what = L"Line " + DecimalText(problem.line) +
+           (problem.setting.empty() ? L"" : L", " + problem.setting) + L": " + what;
+  } else if (!what.empty()) {
+    what[0] = AsciiUpper(what[0]);
+  }
+  return L"The settings file cannot be used:\r\n" + settingsFile + L"\r\n\r\n" + what +
+         L".\r\n\r\nNothing was started.";
+}
+
+// The message box for a second start while the application runs.
+std::wstring AlreadyRunningMessage(const std::wstring& launcherFolder) {
+  return L"Tovane Quillon is already running: it was started from\r\n" + launcherFolder +
+         L"\r\nand has not ended yet.\r\n\r\nNothing was started.";
+}
+
+// The message box for a runtime of the settings file without java.exe: the
+// line that names it, what was looked for, and why it could not be looked
+// for, if it could not.
+std::wstring NoJavaInConfiguredHomeMessage(const std::wstring& settingsFile,
+                                           const SettingValue& home,
+                                           const std::wstring& javaLookedFor,
+                                           const std::wstring& reason) {
+  return L"The Java runtime that the settings file names has no java.exe.\r\nSettings file: " +
+         settingsFile + L"\r\nLine " + DecimalText(home.line) + L": " +
+         KeyOf(&LaunchSettings::javaHome).Name() + L"=" + home.text + L"\r\nLooked for: " +
+         javaLookedFor + (reason.empty() ? L"" : L"\r\nIt could not be looked for: " + reason) +
+         L"\r\n\r\nNothing was started.";
+}
+
 // The settings file beside the launcher, read in its steps: its bytes, their
 // text, its lines, their values made into choices; each step can end the
 // reading with a problem. What was read goes to `told`, lines for a log that
@@ -144,35 +178,6 @@ PreparedLaunch PrepareLaunch(const Preparation& platform, DecisionLog& log) {
   } catch (const std::bad_alloc&) {
     ReportUntrappedError(platform.ui, log, OutOfMemory());
   }
-}
-
-std::wstring SettingsProblemMessage(const std::wstring& settingsFile,
-                                    const SettingsProblem& problem) {
-  std::wstring what = problem.what;
-  if (problem.line > 0) {
-    what = L"Line " + DecimalText(problem.line) +
-           (problem.setting.empty() ? L"" : L", " + problem.setting) + L": " + what;
-  } else if (!what.empty()) {
-    what[0] = AsciiUpper(what[0]);
-  }
-  return L"The settings file cannot be used:\r\n" + settingsFile + L"\r\n\r\n" + what +
-         L".\r\n\r\nNothing was started.";
-}
-
-std::wstring AlreadyRunningMessage(const std::wstring& launcherFolder) {
-  return L"Tovane Quillon is already running: it was started from\r\n" + launcherFolder +
-         L"\r\nand has not ended yet.\r\n\r\nNothing was started.";
-}
-
-std::wstring NoJavaInConfiguredHomeMessage(const std::wstring& settingsFile,
-                                           const SettingValue& home,
-                                           const std::wstring& javaLookedFor,
-                                           const std::wstring& reason) {
-  return L"The Java runtime that the settings file names has no java.exe.\r\nSettings file: " +
-         settingsFile + L"\r\nLine " + DecimalText(home.line) + L": " +
-         KeyOf(&LaunchSettings::javaHome).Name() + L"=" + home.text + L"\r\nLooked for: " +
-         javaLookedFor + (reason.empty() ? L"" : L"\r\nIt could not be looked for: " + reason) +
-         L"\r\n\r\nNothing was started.";
 }
 
 }  // namespace tq

@@ -41,19 +41,4 @@ struct PreparedLaunch {
 // after the top-level report when an error nothing handles arises.
 PreparedLaunch PrepareLaunch(const Preparation& platform, DecisionLog& log);
 
-// The message box for a settings file that cannot be used.
-std::wstring SettingsProblemMessage(const std::wstring& settingsFile,
-                                    const SettingsProblem& problem);
-
-// The message box for a second start while the application runs.
-std::wstring AlreadyRunningMessage(const std::wstring& launcherFolder);
-
-// The message box for a runtime of the settings file without java.exe: the
-// line that names it, what was looked for, and why it could not be looked
-// for, if it could not.
-std::wstring NoJavaInConfiguredHomeMessage(const std::wstring& settingsFile,
-                                           const SettingValue& home,
-                                           const std::wstring& javaLookedFor,
-                                           const std::wstring& reason);
-
 }  // namespace tq

@@ -6,6 +6,37 @@
 #include "common/text.h"
 
 namespace tq {
+namespace {
+
+// %NAME% references replaced as Windows replaces them: a name it does not
+// know stays as written, with its percent signs.
+std::wstring ExpandReferences(const std::wstring& text,
+                              const std::map<std::wstring, std::wstring>& upperCaseNames) {
+  std::wstring expanded;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t open = text.find(L'%', at);
+    const std::size_t close = open == std::wstring::npos ? open : text.find(L'%', open + 1);
+    if (close == std::wstring::npos) {
+      expanded += text.substr(at);
+      break;
+    }
+    expanded += text.substr(at, open - at);
+    const std::wstring name = AsciiUpperCase(text.substr(open + 1, close - open - 1));
+    const auto value = upperCaseNames.find(name);
+    if (!name.empty() && value != upperCaseNames.end()) {
+      expanded += value->second;
+      at = close + 1;
+    } else {
+      // The closing sign may open the next reference.
+      expanded += text.substr(open, close - open);
+      at = close;
+    }
+  }
+  return expanded;
+}
+
+}  // namespace
 
 MemoryProcessServices::MemoryProcessServices(Journal& journal, FaultPlan& faults,
                                              std::wstring launcherFolder,
@@ -65,32 +96,6 @@ std::optional<ProgramEnd> MemoryProcessServices::WaitForStartedProgram(
     return programEnd;
   }
   return std::nullopt;
-}
-
-std::wstring ExpandReferences(const std::wstring& text,
-                              const std::map<std::wstring, std::wstring>& upperCaseNames) {
-  std::wstring expanded;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    const std::size_t open = text.find(L'%', at);
-    const std::size_t close = open == std::wstring::npos ? open : text.find(L'%', open + 1);
-    if (close == std::wstring::npos) {
-      expanded += text.substr(at);
-      break;
-    }
-    expanded += text.substr(at, open - at);
-    const std::wstring name = AsciiUpperCase(text.substr(open + 1, close - open - 1));
-    const auto value = upperCaseNames.find(name);
-    if (!name.empty() && value != upperCaseNames.end()) {
-      expanded += value->second;
-      at = close + 1;
-    } else {
-      // The closing sign may open the next reference.
-      expanded += text.substr(open, close - open);
-      at = close;
-    }
-  }
-  return expanded;
 }
 
 }  // namespace tq

@@ -59,9 +59,4 @@ class MemoryProcessServices final : public ProcessServices {
   std::wstring workingDirectory_;
 };
 
-// %NAME% references replaced as Windows replaces them: a name it does not
-// know stays as written, with its percent signs.
-std::wstring ExpandReferences(const std::wstring& text,
-                              const std::map<std::wstring, std::wstring>& upperCaseNames);
-
 }  // namespace tq

@@ -4,7 +4,10 @@
 #include "platform/win32/unique_any.h"
 
 namespace tq {
+namespace {
 
+// The system's message text for a Win32 error code, without the line break
+// at its end.
 std::wstring SystemMessage(DWORD code) {
   wchar_t* buffer = nullptr;
   const DWORD length = FormatMessageW(
@@ -20,6 +23,8 @@ std::wstring SystemMessage(DWORD code) {
   }
   return text;
 }
+
+}  // namespace
 
 Error ErrorFromWin32(DWORD code) {
   switch (code) {

@@ -26,10 +26,6 @@ inline void ThrowLastErrorIf(bool failed) {
   }
 }
 
-// The system's message text for a Win32 error code, without the line break
-// at its end.
-std::wstring SystemMessage(DWORD code);
-
 // The text a Win32 call writes into a buffer it is given with its size in
 // characters. The call gives the length written when the text fits, else
 // the size it needs (or, as GetModuleFileNameW, the size it was given), and
