@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need, when
-# they are missing, and only those this machine can use: Wine's 32-bit part
-# (wine32:i386, and with it the i386 architecture) only where the kernel
-# runs 32-bit code. Safe to run again: when all it can install is there, it
-# does nothing.
+# they are missing. Wine's 32-bit part (wine32:i386, and with it the i386
+# architecture) everywhere; where the kernel runs no 32-bit code (or with
+# TQ_WINDOWS_32BIT_EMULATED=1), also qemu's i386 emulator, which the
+# commands that run Windows programs register for themselves
+# (tools/machine.sh): qemu 10 from bookworm-backports, whose 32-bit Wine
+# process starts in a third of a second, else Debian 12's qemu 7.2, which
+# takes over a minute. A machine whose kernel runs 32-bit code gets no qemu.
+# Safe to run again: when all it can install is there, it does nothing.
 #
-# When wine32:i386 cannot be installed (a broken i386 index on the mirror,
-# say), the set-up says why, goes on, and does not try again for a day (or
-# until TQ_SETUP_RETRY=1): the Windows layers then run on the 64-bit build.
+# When wine32:i386 or qemu cannot be installed (a broken i386 index on the
+# mirror, an unreachable backports archive), the set-up says why, goes on,
+# and does not try again for a day (or until TQ_SETUP_RETRY=1): the Windows
+# layers then run on the 64-bit build, or on Debian's slow qemu.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # shellcheck source=tools/machine.sh
@@ -72,23 +77,38 @@ update_indexes() {
   rm -f "$log"
 }
 
+# A note left within the day by a failed attempt: NOTE. Not retried then.
+tried_today() {
+  [ -f "$1" ] && [ -z "${TQ_SETUP_RETRY:-}" ] && [ -n "$(find "$1" -mmin -1440 2>/dev/null)" ]
+}
+
+# qemu 10 or later: the i386 emulator whose Wine starts fast (see the top).
+fast_qemu_installed() {
+  dpkg-query -W -f='${Status} ${Version}\n' qemu-user 2>/dev/null |
+    grep -Eq '^install ok installed 1:([89]|[1-9][0-9])\.'
+}
+
 wanted=("${packages[@]}")
 wine32_note=$(tq_wine32_note)
+qemu_note=$(tq_qemu_note)
+if installed wine32:i386; then
+  rm -f "$wine32_note"
+elif ! tried_today "$wine32_note"; then
+  wanted+=(wine32:i386)
+fi
 tq_reason=
-if tq_kernel_runs_32bit; then
-  if installed wine32:i386; then
-    rm -f "$wine32_note"
-  elif [ -f "$wine32_note" ] && [ -z "${TQ_SETUP_RETRY:-}" ] &&
-    [ -n "$(find "$wine32_note" -mmin -1440 2>/dev/null)" ]; then
-    : # tried within the day; the test command's probe says why it is missing
-  else
-    wanted+=(wine32:i386)
+if tq_forced_emulated || ! tq_kernel_runs_32bit; then
+  if fast_qemu_installed; then
+    rm -f "$qemu_note"
+  elif ! tried_today "$qemu_note"; then
+    wanted+=(qemu-user)
   fi
 fi
 
 missing=()
 for package in "${wanted[@]}"; do
-  installed "$package" || missing+=("$package")
+  # qemu-user is wanted only when the installed one (if any) is too old.
+  [ "$package" = qemu-user ] || ! installed "$package" && missing+=("$package")
 done
 if [ ${#missing[@]} -eq 0 ]; then
   ensure_japanese_locale
@@ -98,12 +118,21 @@ fi
 echo "setup: installing ${missing[*]}"
 required=()
 for package in "${missing[@]}"; do
-  [ "$package" = wine32:i386 ] || required+=("$package")
+  case $package in
+    wine32:i386)
+      dpkg --print-foreign-architectures | grep -qx i386 ||
+        "${sudo[@]}" dpkg --add-architecture i386
+      ;;
+    qemu-user)
+      if grep -qx 'VERSION_CODENAME=bookworm' /etc/os-release 2>/dev/null &&
+        ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+        echo 'deb http://deb.debian.org/debian bookworm-backports main' |
+          "${sudo[@]}" tee /etc/apt/sources.list.d/bookworm-backports.list >/dev/null
+      fi
+      ;;
+    *) required+=("$package") ;;
+  esac
 done
-if [ ${#required[@]} -ne ${#missing[@]} ] &&
-  ! dpkg --print-foreign-architectures | grep -qx i386; then
-  "${sudo[@]}" dpkg --add-architecture i386
-fi
 update_indexes
 
 log=$(mktemp)
@@ -117,7 +146,7 @@ if [ ${#required[@]} -gt 0 ] && ! install "${required[@]}"; then
   apt_reason "$log" >&2
   exit 1
 fi
-if [ ${#required[@]} -ne ${#missing[@]} ]; then
+if [[ " ${missing[*]} " == *" wine32:i386 "* ]]; then
   if install wine32:i386; then
     rm -f "$wine32_note"
   else
@@ -134,6 +163,23 @@ if [ ${#required[@]} -ne ${#missing[@]} ]; then
     echo "setup: could not install wine32:i386, so no 32-bit Windows program can run here:" >&2
     echo "$reason" >&2
     echo "setup: the Windows layers will run on the 64-bit build" >&2
+  fi
+fi
+if [[ " ${missing[*]} " == *" qemu-user "* ]]; then
+  if install -t bookworm-backports qemu-user; then
+    rm -f "$qemu_note"
+  else
+    mkdir -p "$(dirname "$qemu_note")"
+    reason=$(apt_reason "$log")
+    echo "qemu 10 could not be installed from bookworm-backports: $(head -n 1 <<<"$reason" | sed 's/^ *//')" \
+      >"$qemu_note"
+    echo "setup: $(cat "$qemu_note"); Debian 12's qemu 7.2 instead, whose" \
+      "32-bit Windows processes take over a minute each to start" >&2
+    if ! installed qemu-user-static && ! install qemu-user-static; then
+      echo "setup: could not install qemu-user-static either, so no 32-bit Windows program can run here:" >&2
+      apt_reason "$log" >&2
+      echo "setup: the Windows layers will run on the 64-bit build" >&2
+    fi
   fi
 fi
 ensure_japanese_locale
