@@ -33,7 +33,9 @@ if [ -n "${TQ_WINE_LOCALE:-}" ]; then
   export LC_ALL=$TQ_WINE_LOCALE
 fi
 out=$home/sessions/$name/run.log
-wine "$@" >"$out" 2>&1 </dev/null &
+# There before tail follows it, however late the shell starts the program.
+: >"$out"
+wine "$@" >>"$out" 2>&1 </dev/null &
 program=$!
 # Shown as it comes, so that a run ended by the caller's time limit still
 # leaves what it printed until then.
