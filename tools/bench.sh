@@ -18,7 +18,9 @@
 # It measures the 32-bit launcher that ships. On a machine that cannot run
 # 32-bit programs (tools/machine.sh), or with TQ_WINDOWS_64BIT_ONLY=1, it
 # measures the 64-bit build (build/win64, or TQ_BENCH_WIN64_BUILD) and says
-# so, in its table and its results.
+# so, in its table and its results. It never times a 32-bit launcher under
+# qemu (where the kernel runs no 32-bit code): the figures would be the
+# emulator's. It measures the 64-bit build there too, and says why.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 step="setting up"
@@ -31,13 +33,17 @@ runs=${1:-10}
 host_build=${TQ_BENCH_HOST_BUILD:-build/bench}
 step="finding out whether this machine runs 32-bit Windows programs"
 tq_probe_32bit_windows build/machine-probe
-if [ "$TQ_RUNS_32BIT" = yes ]; then
+if [ "$TQ_RUNS_32BIT" = native ]; then
   flavour=win32 bits=32
   win_build=${TQ_BENCH_WIN32_BUILD:-build/win32}
 else
   flavour=win64 bits=64
   win_build=${TQ_BENCH_WIN64_BUILD:-build/win64}
-  echo "== $(tq_flavour_line "the benchmarks measure the 64-bit build")"
+  if [ "$TQ_RUNS_32BIT" = emulated ]; then
+    echo "== $(tq_flavour_line "the benchmarks do not time the 32-bit launcher under emulation, whose figures would be qemu's; they measure the 64-bit build")"
+  else
+    echo "== $(tq_flavour_line "the benchmarks measure the 64-bit build")"
+  fi
 fi
 results=${TQ_BENCH_RESULTS:-bench/results}
 python=/usr/bin/python3  # Debian's, which has pefile

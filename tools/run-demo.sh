@@ -12,24 +12,33 @@
 # settings file beside the launcher: a private runtime in its folder, a heap
 # size for Java and a decision log, which it prints.
 #
-# It runs the 32-bit launcher that ships. On a machine that cannot run
-# 32-bit programs (tools/machine.sh), or with TQ_WINDOWS_64BIT_ONLY=1, it
-# runs the 64-bit build of the same sources, and says so.
+# It runs the 32-bit launcher that ships: natively, or under qemu where the
+# kernel runs no 32-bit code (or with TQ_WINDOWS_32BIT_EMULATED=1), and says
+# which. On a machine that cannot run 32-bit programs (tools/machine.sh), or
+# with TQ_WINDOWS_64BIT_ONLY=1, it runs the 64-bit build of the same sources,
+# and says so.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 step="setting up"
 trap 'echo "run-demo: failed while $step (status $?)" >&2' ERR
 
-tools/setup.sh
 # shellcheck source=tools/machine.sh
 . tools/machine.sh
+if [ -z "${TQ_EMULATION_NAMESPACE:-}" ]; then
+  tools/setup.sh
+  # The forced emulation runs in a namespace of its own (tools/emulated.sh).
+  tq_forced_emulated && exec tools/emulated.sh "$0" "$@"
+fi
 
 step="finding out whether this machine runs 32-bit Windows programs"
 tq_probe_32bit_windows build/machine-probe
-if [ "$TQ_RUNS_32BIT" = yes ]; then
+if [ "$TQ_RUNS_32BIT" = native ]; then
   preset=win32 bits=32
   echo "== the shipped 32-bit launcher (preset win32)"
+elif [ "$TQ_RUNS_32BIT" = emulated ]; then
+  preset=win32 bits=32
+  echo "== $(tq_flavour_line "the demo runs the shipped 32-bit launcher (preset win32) emulated")"
 else
   preset=win64 bits=64
   echo "== $(tq_flavour_line "the demo runs the 64-bit build (preset win64)")"

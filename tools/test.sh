@@ -8,9 +8,11 @@
 #   4. fuzz: bounded libFuzzer runs of every fuzz target;
 #   5. lint: clang-format over every C++ file, clang-tidy over the core.
 # The machine decides how the Windows side runs (tools/machine.sh): where
-# 32-bit Windows programs run, both builds run all of their tests; where
-# they cannot (or TQ_WINDOWS_64BIT_ONLY=1), the 32-bit build gets only the
-# checks that need no Wine and everything else runs on the 64-bit build.
+# 32-bit Windows programs run, natively or under qemu where the kernel runs
+# no 32-bit code (or with TQ_WINDOWS_32BIT_EMULATED=1), both builds run all
+# of their tests; where they cannot (or TQ_WINDOWS_64BIT_ONLY=1), the 32-bit
+# build gets only the checks that need no Wine and everything else runs on
+# the 64-bit build.
 #
 # The builds come first, one after the other (they keep both cores busy);
 # then the layers' tests run at once, since the end-to-end tests spend most
@@ -23,9 +25,13 @@
 #   TQ_TEST_LAYERS="host win64"   only these layers (host win32 win64 fuzz lint)
 set -uo pipefail
 cd "$(dirname "$0")/.."
-tools/setup.sh || { echo "test: the set-up failed (see above); nothing was tested"; exit 1; }
 # shellcheck source=tools/machine.sh
 . tools/machine.sh
+if [ -z "${TQ_EMULATION_NAMESPACE:-}" ]; then
+  tools/setup.sh || { echo "test: the set-up failed (see above); nothing was tested"; exit 1; }
+  # The forced emulation runs in a namespace of its own (tools/emulated.sh).
+  tq_forced_emulated && exec tools/emulated.sh "$0" "$@"
+fi
 
 start=$(date +%s)
 work=$(mktemp -d /tmp/tq-test.XXXXXX)
@@ -47,8 +53,8 @@ fi
 
 echo "=== machine: can it run 32-bit Windows programs under Wine?"
 tq_probe_32bit_windows build/machine-probe
-if [ "$TQ_RUNS_32BIT" = yes ]; then
-  echo "=== machine: yes; the Windows layers run on both the 32-bit and the 64-bit build"
+if [ "$TQ_RUNS_32BIT" != no ]; then
+  echo "=== machine: $(tq_flavour_line "the Windows layers run on both the 32-bit and the 64-bit build")"
   win32_tests=()
   win32_targets=()
   # The release test builds and signs the 32-bit launcher, whichever build
@@ -164,8 +170,9 @@ while [ ${#pending[@]} -gt 0 ]; do
 done
 
 echo "tests took $(($(date +%s) - tests_began)) s; the test command took $(($(date +%s) - start)) s"
-if [ "$TQ_RUNS_32BIT" != yes ]; then
-  tq_flavour_line "the Windows layers ran on the 64-bit build only"
-fi
+case $TQ_RUNS_32BIT in
+  emulated) tq_flavour_line "the 32-bit build's Windows layers ran emulated" ;;
+  no) tq_flavour_line "the Windows layers ran on the 64-bit build only" ;;
+esac
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

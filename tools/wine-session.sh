@@ -13,7 +13,14 @@
 # BITS 64: the programs are 64-bit, and every Wine command goes to Wine's
 # 64-bit loader itself. Debian's `wine` would take the 32-bit loader whenever
 # it is installed, even where the kernel cannot run it.
+# BITS 32 where the kernel runs no 32-bit code: the 32-bit programs run under
+# qemu, whose binfmt_misc handler `start` registers when it is missing
+# (tools/machine.sh).
+# Every program of a session finds in TQ_WINDOWS_FLAVOUR how it runs:
+# "native", "emulated" (32-bit under qemu) or "64-bit".
 set -euo pipefail
+# shellcheck source=tools/machine.sh
+. "$(dirname "$0")/machine.sh"
 cmd=${1:?start, open, close or stop}
 home=${2:?session folder}
 home=$(cd "$home" 2>/dev/null && pwd || echo "$home")
@@ -29,6 +36,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 export DISPLAY="$3"
 export LC_ALL=C.UTF-8
+export TQ_WINDOWS_FLAVOUR=$(cat "$home/flavour")
 ENV
   if [ "$bits" = 64 ]; then
     cat >>"$1" <<ENV
@@ -109,6 +117,16 @@ case $cmd in
     echo "$bits" >"$home/bits"
     echo "$idle" >"$home/idle"
     if [ "$bits" = 64 ]; then
+      echo 64-bit >"$home/flavour"
+    elif ! tq_forced_emulated && tq_kernel_runs_32bit; then
+      echo native >"$home/flavour"
+    elif tq_reason= && tq_ensure_i386_handler; then
+      echo emulated >"$home/flavour"
+    else
+      echo "wine-session: no 32-bit program can run here: $tq_reason" >&2
+      exit 1
+    fi
+    if [ "$bits" = 64 ]; then
       mkdir -p "$home/bin"
       printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$home/bin/wine"
       printf '#!/bin/sh\nexec /usr/lib/wine/wine64 wineboot.exe "$@"\n' >"$home/bin/wineboot"
@@ -136,6 +154,11 @@ case $cmd in
     name=${3:?session name}
     [ -f "$home/prefix/system.reg" ] ||
       { echo "wine-session: no prefix in $home (run: wine-session.sh start)" >&2; exit 1; }
+    # The handler is gone after a reboot; the prefix is not.
+    if [ "$(cat "$home/flavour" 2>/dev/null)" = emulated ] && ! tq_ensure_i386_handler; then
+      echo "wine-session: no 32-bit program can run here: $tq_reason" >&2
+      exit 1
+    fi
     session=$home/sessions/$name
     rm -rf "$session"
     mkdir -p "$session/prefix/drive_c" "$session/drive_t"
