@@ -132,6 +132,10 @@ std::wstring WindowsPathFromHost(const std::wstring& path) {
   return windows;
 }
 
+unsigned EmulationLag() {
+  return EnvironmentValue(L"TQ_WINDOWS_FLAVOUR") == L"emulated" ? 4000 : 0;
+}
+
 Programs Programs::FromEnvironment() {
   return {RequiredProgram(L"TQ_E2E_LAUNCHER"), RequiredProgram(L"TQ_E2E_STAND_IN_JAVA"),
           RequiredProgram(L"TQ_E2E_MESSAGE_BOX_SAMPLE")};
@@ -190,8 +194,9 @@ bool WatchedProcess::Running() const {
 }
 
 std::optional<DWORD> WatchedProcess::WaitForExit(unsigned timeoutMilliseconds) {
+  const unsigned lag = timeoutMilliseconds == 0 ? 0 : 3 * EmulationLag();
   if (!process_.valid() ||
-      WaitForSingleObject(process_.get(), timeoutMilliseconds) != WAIT_OBJECT_0) {
+      WaitForSingleObject(process_.get(), timeoutMilliseconds + lag) != WAIT_OBJECT_0) {
     return std::nullopt;
   }
   if (exitedAt_ == 0) {
