@@ -54,7 +54,7 @@ TEST_F(DiscoveryTest, TheFirstRuntimeOfAtLeastOnePointFiveGetsTheMissingSupportF
   // The ten seconds count from the start of Java, whose own start lags the
   // launcher's call by the time Wine takes to load it.
   const Tick javaToEnd = launcher.exitedAt() - java.startedAt;
-  EXPECT_GE(javaToEnd, 8500U - EmulationLag());
+  EXPECT_GE(javaToEnd, 8500U - EmulationLag() / 2);
   EXPECT_LE(javaToEnd, 11500U);
 
   // The three missing files, byte for byte from the support folder; the

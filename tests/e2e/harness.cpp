@@ -133,7 +133,7 @@ std::wstring WindowsPathFromHost(const std::wstring& path) {
 }
 
 unsigned EmulationLag() {
-  return EnvironmentValue(L"TQ_WINDOWS_FLAVOUR") == L"emulated" ? 4000 : 0;
+  return EnvironmentValue(L"TQ_WINDOWS_FLAVOUR") == L"emulated" ? 6000 : 0;
 }
 
 Programs Programs::FromEnvironment() {

@@ -26,10 +26,11 @@ Tick Now();
 // How much later a process may start, and so anything it does happen, where
 // the session runs the 32-bit programs under qemu (TQ_WINDOWS_FLAVOUR is
 // "emulated", tools/wine-session.sh); 0 elsewhere. Measured on 2 cores at
-// load 17 (the test command's sessions and other builds): the launcher's
-// splash 2.3 s after its start (0.6 s natively) and the stand-in Java's own
-// start up to 1.9 s behind the launcher's call; one 32-bit start alone takes
-// 0.3 s emulated on an idle machine.
+// load 10 to 22 (the test command's sessions and other builds): the
+// launcher's splash up to 5.8 s after its start (0.6 s natively) and the
+// stand-in Java's own start up to 1.9 s behind the launcher's call; one
+// 32-bit start alone takes 0.3 s emulated on an idle machine. What only the
+// stand-in's start moves takes half of it.
 unsigned EmulationLag();
 
 // Asks `condition` every `pollMilliseconds` until it holds or the time is up

@@ -41,8 +41,9 @@ TEST_F(LaunchTest, SplashThenJavaHiddenInTheLauncherFolderThenTheLauncherEndsAnd
       << "the splash window stays";
   const Tick goneAt = Now();
   // Under emulation the watching program, itself emulated, may see the
-  // splash late (at load 13: shown for 1404 ms of its 2000).
-  EXPECT_GE(goneAt - shownAt, 1500U - EmulationLag() / 4);
+  // splash late (at load 13 to 22: shown for 1404 ms, and 331 ms, of its
+  // 2000).
+  EXPECT_GE(goneAt - shownAt, 1500U - EmulationLag() / 5);
   EXPECT_LE(goneAt - shownAt, 4000U);
 
   const std::vector<StandInRecord> started = records.WaitFor(1, kRecordTimeout);
@@ -62,7 +63,7 @@ TEST_F(LaunchTest, SplashThenJavaHiddenInTheLauncherFolderThenTheLauncherEndsAnd
   // The ten seconds are counted from the start of Java; the stand-in's
   // own start lags the launcher's call by the time Wine takes to load it.
   const Tick javaToEnd = launcher.exitedAt() - java.startedAt;
-  EXPECT_GE(javaToEnd, 8500U - EmulationLag());
+  EXPECT_GE(javaToEnd, 8500U - EmulationLag() / 2);
   EXPECT_LE(javaToEnd, 11500U);
   const Tick wholeRun = launcher.exitedAt() - launcher.startedAt();
   EXPECT_GE(wholeRun, 11000U);
