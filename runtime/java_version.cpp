@@ -1,0 +1,158 @@
+#include "runtime/java_version.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "common/decimal_text.h"
+#include "common/text.h"
+
+namespace tq {
+namespace {
+
+constexpr unsigned kLargestNumber = 999999;
+constexpr std::size_t kMostNumbers = 8;
+
+constexpr bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+// Between two numbers: "1.8.0_392" has both.
+constexpr bool IsSeparator(wchar_t c) { return c == L'.' || c == L'_'; }
+
+// What follows the numbers and takes no part in comparing: a build ("+9", "-b08") or a
+// pre-release ("-ea").
+constexpr bool BeginsSuffix(wchar_t c) { return c == L'-' || c == L'+'; }
+
+// The numbers as written, before the legacy "1." is taken off; nothing when the text is not a
+// version.
+std::optional<std::vector<unsigned>> WrittenNumbers(std::wstring_view text) {
+  std::vector<unsigned> numbers;
+  std::size_t at = 0;
+  while (true) {
+    if (at == text.size() || !IsDigit(text[at]) || numbers.size() == kMostNumbers) {
+      return std::nullopt;
+    }
+    unsigned number = 0;
+    for (; at < text.size() && IsDigit(text[at]); ++at) {
+      number = number * 10 + static_cast<unsigned>(text[at] - L'0');
+      if (number > kLargestNumber) {
+        return std::nullopt;
+      }
+    }
+    numbers.push_back(number);
+    if (at == text.size() || BeginsSuffix(text[at])) {
+      return numbers;
+    }
+    if (!IsSeparator(text[at])) {
+      return std::nullopt;
+    }
+    ++at;
+  }
+}
+
+// The fixed-size number words of a version resource, as a version written the way the runtime
+// writes its own.
+std::wstring WrittenVersion(const std::vector<unsigned>& numbers, bool legacy) {
+  std::wstring text = legacy ? L"1." : L"";
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    if (i > 0) {
+      text += legacy && i == 2 ? L'_' : L'.';
+    }
+    text += DecimalText(numbers[i]);
+  }
+  return text;
+}
+
+}  // namespace
+
+std::strong_ordering operator<=>(const JavaVersion& left, const JavaVersion& right) {
+  const std::size_t count = std::max(left.numbers_.size(), right.numbers_.size());
+  for (std::size_t i = 0; i < count; ++i) {
+    const unsigned a = i < left.numbers_.size() ? left.numbers_[i] : 0;
+    const unsigned b = i < right.numbers_.size() ? right.numbers_[i] : 0;
+    if (a != b) {
+      return a <=> b;
+    }
+  }
+  return std::strong_ordering::equal;
+}
+
+bool operator==(const JavaVersion& left, const JavaVersion& right) {
+  return (left <=> right) == std::strong_ordering::equal;
+}
+
+std::optional<JavaVersion> ParseJavaVersion(std::wstring_view text) {
+  std::optional<std::vector<unsigned>> numbers = WrittenNumbers(text);
+  if (!numbers) {
+    return std::nullopt;
+  }
+  // Java 1.0 to 8 called themselves 1.x; from 9 on the first number is the release.
+  if (numbers->size() > 1 && numbers->front() == 1) {
+    numbers->erase(numbers->begin());
+  }
+  return JavaVersion(std::move(*numbers), std::wstring(text));
+}
+
+std::optional<JavaVersion> ReleaseFileVersion(std::string_view bytes) {
+  if (bytes.starts_with(kUtf8ByteOrderMark)) {
+    bytes.remove_prefix(kUtf8ByteOrderMark.size());
+  }
+  constexpr std::string_view kKey = "JAVA_VERSION=";
+  while (!bytes.empty()) {
+    const std::size_t end = std::min(bytes.find('\n'), bytes.size());
+    std::string_view line = bytes.substr(0, end);
+    bytes.remove_prefix(std::min(end + 1, bytes.size()));
+    if (line.ends_with('\r')) {
+      line.remove_suffix(1);
+    }
+    if (!line.starts_with(kKey)) {
+      continue;
+    }
+    std::string_view value = line.substr(kKey.size());
+    // The installers write the value in double quotes, as a shell would read it.
+    if (value.starts_with('"')) {
+      const std::size_t closing = value.find('"', 1);
+      if (closing == std::string_view::npos) {
+        return std::nullopt;
+      }
+      value = value.substr(1, closing - 1);
+    }
+    // A version is ASCII; a byte beyond it is no digit or separator, and the parser refuses it.
+    std::wstring text;
+    for (const char c : value) {
+      text += static_cast<unsigned char>(c) < 0x80 ? static_cast<wchar_t>(c) : L'?';
+    }
+    return ParseJavaVersion(text);
+  }
+  return std::nullopt;
+}
+
+// How the OpenJDK build writes a runtime's version into the file version of its programs:
+// - Java 9 and later: the four positions of the version, $FEATURE.$INTERIM.$UPDATE.$PATCH
+//   (VERSION_NUMBER_FOUR_POSITIONS in make/autoconf/jdk-version.m4, given to the resource
+//   compiler as JDK_FVER), so 17.0.9 is 17.0.9.0.
+// - Java 5 to 8: minor.micro.update.build of 1.minor.micro_update, the update "with an extra digit
+//   for a potential letter at the end" (Erik Joelsson, JDK-8074523, build-dev, May 2015), so
+//   1.8.0_392 build 8 is 8.0.3920.8. The build-infra rewrite of Java 8 lost that digit until 8u60
+//   (8u45's java.exe is 8.0.45.9, 8u60's 8.0.600.x), so in Java 8 a third word below 600 is the
+//   update itself.
+std::optional<JavaVersion> VersionFromFileVersion(unsigned a, unsigned b, unsigned c, unsigned d) {
+  if (a == 0) {
+    return std::nullopt;
+  }
+  if (a >= 9) {
+    std::vector<unsigned> numbers{a, b, c, d};
+    // Java writes its version without trailing zeros ("17", "17.0.9").
+    while (numbers.size() > 1 && numbers.back() == 0) {
+      numbers.pop_back();
+    }
+    return ParseJavaVersion(WrittenVersion(numbers, false));
+  }
+  constexpr unsigned kFirstUpdateWithLetterDigitAgain = 600;
+  const unsigned update = a == 8 && c < kFirstUpdateWithLetterDigitAgain ? c : c / 10;
+  std::vector<unsigned> numbers{a, b};
+  if (update > 0) {
+    numbers.push_back(update);
+  }
+  return ParseJavaVersion(WrittenVersion(numbers, true));
+}
+
+}  // namespace tq
