@@ -1,7 +1,9 @@
 #include "common/letter_case.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <type_traits>
+#include <utility>
 
 #include "common/decimal_text.h"
 #include "common/unicode_text.h"
@@ -108,6 +110,18 @@ std::wstring FoldedName(std::wstring_view name) {
     letter = UpperCaseLetter(letter);
   }
   return folded;
+}
+
+void SortByFoldedName(std::vector<std::wstring>& names) {
+  std::vector<std::pair<std::wstring, std::wstring>> keyed;
+  keyed.reserve(names.size());
+  for (std::wstring& name : names) {
+    keyed.emplace_back(FoldedName(name), std::move(name));
+  }
+  std::sort(keyed.begin(), keyed.end());
+  for (std::size_t i = 0; i < keyed.size(); ++i) {
+    names[i] = std::move(keyed[i].second);
+  }
 }
 
 std::wstring InstanceGuardName(const std::wstring& launcherFolder) {
