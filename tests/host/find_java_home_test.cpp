@@ -10,7 +10,7 @@
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_user_interface.h"
 #include "runtime/mod_main.h"
-#include "tests/forwarding_registry.h"
+#include "registry/forwarding_registry.h"
 #include "tests/launcher_expectations.h"
 #include "tests/launcher_texts.h"
 

@@ -9,7 +9,7 @@
 #include "platform/win32/unique_any.h"
 #include "platform/win32/windows_api.h"
 #include "registry/m_registry.h"
-#include "tests/forwarding_registry.h"
+#include "registry/forwarding_registry.h"
 
 namespace tq {
 namespace {
