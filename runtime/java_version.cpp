@@ -125,15 +125,16 @@ std::optional<JavaVersion> ReleaseFileVersion(std::string_view bytes) {
   return std::nullopt;
 }
 
-// How the OpenJDK build writes a runtime's version into the file version of its programs:
-// - Java 9 and later: the four positions of the version, $FEATURE.$INTERIM.$UPDATE.$PATCH
-//   (VERSION_NUMBER_FOUR_POSITIONS in make/autoconf/jdk-version.m4, given to the resource
-//   compiler as JDK_FVER), so 17.0.9 is 17.0.9.0.
-// - Java 5 to 8: minor.micro.update.build of 1.minor.micro_update, the update "with an extra digit
-//   for a potential letter at the end" (Erik Joelsson, JDK-8074523, build-dev, May 2015), so
-//   1.8.0_392 build 8 is 8.0.3920.8. The build-infra rewrite of Java 8 lost that digit until 8u60
-//   (8u45's java.exe is 8.0.45.9, 8u60's 8.0.600.x), so in Java 8 a third word below 600 is the
-//   update itself.
+// How the OpenJDK build (Oracle's builds and the OpenJDK distributions alike) writes a runtime's
+// version into the file version of its programs, the resource compiler's JDK_FVER:
+// - Java 9 and later: $(subst .,$(COMMA),$(VERSION_NUMBER_FOUR_POSITIONS)) (FLAGS_SETUP_RCFLAGS in
+//   make/autoconf), the four positions $FEATURE.$INTERIM.$UPDATE.$PATCH: 17.0.9 is 17.0.9.0.
+// - Java 5 to 8: minor,micro,update,build of 1.minor.micro_update-bbuild, the update "with an extra
+//   digit for a potential letter at the end of the string" (Erik Joelsson's review of JDK-8074523,
+//   build-dev, May 2015): 1.8.0_392 build 8 is 8.0.3920.8, 1.6.0_45 is 6.0.450. Java 8's rewritten
+//   build lost that digit until 8u60 (8u45's java.exe is 8.0.45.9; 8u60 on, the update is
+//   COOKED_JDK_UPDATE_VERSION, with the 0 again), so in Java 8 a third word below 600 is the update
+//   itself.
 std::optional<JavaVersion> VersionFromFileVersion(unsigned a, unsigned b, unsigned c, unsigned d) {
   if (a == 0) {
     return std::nullopt;
