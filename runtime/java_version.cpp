@@ -17,9 +17,13 @@ constexpr bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 // Between two numbers: "1.8.0_392" has both.
 constexpr bool IsSeparator(wchar_t c) { return c == L'.' || c == L'_'; }
 
-// What follows the numbers and takes no part in comparing: a build ("+9", "-b08") or a
-// pre-release ("-ea").
+// What follows the numbers and takes no part in comparing: a build ("+9", "-b08"), a pre-release
+// ("-ea") or more ("+9-LTS"), in ASCII letters, digits and these marks.
 constexpr bool BeginsSuffix(wchar_t c) { return c == L'-' || c == L'+'; }
+constexpr bool IsInSuffix(wchar_t c) {
+  return IsDigit(c) || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || IsSeparator(c) ||
+         BeginsSuffix(c);
+}
 
 // The numbers as written, before the legacy "1." is taken off; nothing when the text is not a
 // version.
@@ -39,7 +43,9 @@ std::optional<std::vector<unsigned>> WrittenNumbers(std::wstring_view text) {
     }
     numbers.push_back(number);
     if (at == text.size() || BeginsSuffix(text[at])) {
-      return numbers;
+      return std::all_of(text.begin() + static_cast<std::ptrdiff_t>(at), text.end(), IsInSuffix)
+                 ? std::optional(numbers)
+                 : std::nullopt;
     }
     if (!IsSeparator(text[at])) {
       return std::nullopt;
@@ -115,12 +121,12 @@ std::optional<JavaVersion> ReleaseFileVersion(std::string_view bytes) {
       }
       value = value.substr(1, closing - 1);
     }
-    // A version is ASCII; a byte beyond it is no digit or separator, and the parser refuses it.
-    std::wstring text;
-    for (const char c : value) {
-      text += static_cast<unsigned char>(c) < 0x80 ? static_cast<wchar_t>(c) : L'?';
+    // A version is ASCII.
+    if (!std::all_of(value.begin(), value.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+      return std::nullopt;
     }
-    return ParseJavaVersion(text);
+    return ParseJavaVersion(std::wstring(value.begin(), value.end()));
   }
   return std::nullopt;
 }
