@@ -54,8 +54,8 @@ std::optional<std::vector<unsigned>> WrittenNumbers(std::wstring_view text) {
   }
 }
 
-// The fixed-size number words of a version resource, as a version written the way the runtime
-// writes its own.
+// Numbers written as the runtime writes its own version: "1.8.0_392" up to Java 8 (legacy),
+// "17.0.9" from Java 9 on.
 std::wstring WrittenVersion(const std::vector<unsigned>& numbers, bool legacy) {
   std::wstring text = legacy ? L"1." : L"";
   for (std::size_t i = 0; i < numbers.size(); ++i) {
