@@ -121,11 +121,7 @@ std::optional<JavaVersion> ReleaseFileVersion(std::string_view bytes) {
       }
       value = value.substr(1, closing - 1);
     }
-    // A version is ASCII.
-    if (!std::all_of(value.begin(), value.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-      return std::nullopt;
-    }
+    // A version is ASCII: a byte beyond it, whatever character it becomes, is refused.
     return ParseJavaVersion(std::wstring(value.begin(), value.end()));
   }
   return std::nullopt;

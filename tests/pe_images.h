@@ -21,6 +21,7 @@ inline constexpr std::uint32_t kPeHeaderAt = 0x40;  // e_lfanew
 inline constexpr std::uint32_t kOptionalHeaderAt = kPeHeaderAt + 4 + 20;
 inline constexpr std::uint32_t kResourceAt = 0x200;  // the .rsrc section's raw data
 inline constexpr std::uint32_t kResourceRva = 0x1000;
+inline constexpr std::uint32_t kVersionInfoAt = kResourceAt + 88;  // VS_VERSIONINFO
 
 // Where the optional header's resource directory (data directory 2: RVA, size) lies.
 constexpr std::uint32_t ResourceDirectoryAt(bool pe32Plus) {
@@ -52,7 +53,7 @@ inline std::string VersionResourceSection(const FileVersion& version) {
     PutDword(section, at + 20, id == 0x409U ? next : (next | 0x80000000U));
     at = next;
   }
-  const std::uint32_t info = at + 16;
+  const std::uint32_t info = kVersionInfoAt - kResourceAt;
   constexpr std::uint32_t kInfoSize = 6 + 32 + 2 + 52;
   PutDword(section, at, kResourceRva + info);
   PutDword(section, at + 4, kInfoSize);

@@ -13,6 +13,7 @@ namespace {
 
 using pe_images::FileVersion;
 using pe_images::PeImage;
+using pe_images::PeImageOfKind;
 using pe_images::PutDword;
 
 std::string Changed(std::string image, std::uint32_t at, std::uint32_t value) {
@@ -21,39 +22,30 @@ std::string Changed(std::string image, std::uint32_t at, std::uint32_t value) {
 }
 
 TEST(PeImageTest, ReadsTheMachineAndTheFileVersionOfWholeImagesOnly) {
-  constexpr FileVersion kVersion{17, 0, 9, 3};
+  constexpr FileVersion kVersion{17, 0, 9, 3}, kJava8{8, 0, 3920, 8};
   const std::string x64 = PeImage(kMachineAmd64, kVersion);
-  const std::uint32_t x64Sections = pe_images::kOptionalHeaderAt + 240;
+  const std::uint32_t sections = pe_images::kOptionalHeaderAt + 240;
+  const std::uint32_t resources = pe_images::ResourceDirectoryAt(true);
   const struct {
     const char* name;
     std::string bytes;
     std::optional<std::uint16_t> machine;
-    std::optional<FileVersion> version;
+    std::optional<FileVersion> version;  // {}: none
   } cases[] = {
-      {"x86", PeImage(kMachineI386), kMachineI386, std::nullopt},
-      {"x64", PeImage(kMachineAmd64), kMachineAmd64, std::nullopt},
-      {"ARM64 PE32+ with a version", PeImage(kMachineArm64, kVersion), kMachineArm64, kVersion},
-      {"x86 PE32 with a version", PeImage(kMachineI386, FileVersion{8, 0, 3920, 8}), kMachineI386,
-       FileVersion{8, 0, 3920, 8}},
-      {"x64 PE32+ with a version", x64, kMachineAmd64, kVersion},
-      {"PE32 headers on x64", pe_images::PeImageOfKind(kMachineAmd64, false, kVersion),
-       kMachineAmd64, kVersion},
-      {"not MZ", "ZM" + x64.substr(2), std::nullopt, std::nullopt},
-      {"e_lfanew beyond the file", Changed(x64, 0x3C, 0xFFFFFFFC), std::nullopt, std::nullopt},
-      {"e_lfanew at the last bytes", Changed(x64, 0x3C, x64.size() - 4), std::nullopt,
-       std::nullopt},
-      {"no PE signature", Changed(x64, pe_images::kPeHeaderAt, 0x01004550), std::nullopt,
-       std::nullopt},
-      {"resource RVA outside every section",
-       Changed(x64, pe_images::ResourceDirectoryAt(true), 0x5000), kMachineAmd64, std::nullopt},
-      {"section raw data beyond the file", Changed(x64, x64Sections + 16, 0xFFFFFF00),
-       kMachineAmd64, std::nullopt},
-      {"section raw data offset beyond the file", Changed(x64, x64Sections + 20, 0xFFFFFF00),
-       kMachineAmd64, std::nullopt},
-      {"no key", Changed(x64, pe_images::kResourceAt + 88 + 6, 0), kMachineAmd64, std::nullopt},
-      {"no signature", Changed(x64, pe_images::kResourceAt + 88 + 40, 0), kMachineAmd64,
-       std::nullopt},
-  };
+      {"x86", PeImage(kMachineI386), kMachineI386, {}},
+      {"ARM64 PE32+", PeImage(kMachineArm64, kVersion), kMachineArm64, kVersion},
+      {"x86 PE32", PeImage(kMachineI386, kJava8), kMachineI386, kJava8},
+      {"x64 PE32+", x64, kMachineAmd64, kVersion},
+      {"x64 PE32", PeImageOfKind(kMachineAmd64, false, kVersion), kMachineAmd64, kVersion},
+      {"not MZ", "ZM" + x64.substr(2), {}, {}},
+      {"e_lfanew beyond the file", Changed(x64, 0x3C, 0xFFFFFFFC), {}, {}},
+      {"e_lfanew at the end", Changed(x64, 0x3C, x64.size() - 4), {}, {}},
+      {"no PE signature", Changed(x64, pe_images::kPeHeaderAt, 0x01004550), {}, {}},
+      {"resource RVA in no section", Changed(x64, resources, 0x5000), kMachineAmd64, {}},
+      {"section beyond the file", Changed(x64, sections + 16, 0xFFFFFF00), kMachineAmd64, {}},
+      {"section data beyond the file", Changed(x64, sections + 20, 0xFFFFFF00), kMachineAmd64, {}},
+      {"no key", Changed(x64, pe_images::kVersionInfoAt + 6, 0), kMachineAmd64, {}},
+      {"no signature", Changed(x64, pe_images::kVersionInfoAt + 40, 0), kMachineAmd64, {}}};
   for (const auto& c : cases) {
     EXPECT_EQ(PeMachine(c.bytes), c.machine) << c.name;
     EXPECT_EQ(PeFileVersion(c.bytes), c.version) << c.name;
@@ -71,11 +63,9 @@ TEST(PeImageTest, NamesMachinesAndTheir32BitNeed) {
     std::uint16_t machine;
     const wchar_t* name;
     bool is32Bit;
-  } cases[] = {
-      {kMachineI386, L"32-bit (x86)", true},     {kMachineAmd64, L"64-bit (x64)", false},
-      {kMachineArm64, L"64-bit (ARM64)", false}, {kMachineArmNt, L"32-bit (ARM)", true},
-      {0x01C0, L"machine 0x01c0", false},        {0x0200, L"machine 0x0200", false},
-  };
+  } cases[] = {{kMachineI386, L"32-bit (x86)", true},     {kMachineAmd64, L"64-bit (x64)", false},
+               {kMachineArm64, L"64-bit (ARM64)", false}, {kMachineArmNt, L"32-bit (ARM)", true},
+               {0x01C0, L"machine 0x01c0", false},        {0x0200, L"machine 0x0200", false}};
   for (const auto& c : cases) {
     EXPECT_EQ(MachineName(c.machine), c.name);
     EXPECT_EQ(IsMachine32Bit(c.machine), c.is32Bit) << c.name;
