@@ -22,7 +22,8 @@ std::string Changed(std::string image, std::uint32_t at, std::uint32_t value) {
 }
 
 TEST(PeImageTest, ReadsTheMachineAndTheFileVersionOfWholeImagesOnly) {
-  constexpr FileVersion kVersion{17, 0, 9, 3}, kJava8{8, 0, 3920, 8};
+  constexpr FileVersion kVersion{17, 0, 9, 3};
+  constexpr FileVersion kJava8{8, 0, 3920, 8};
   const std::string x64 = PeImage(kMachineAmd64, kVersion);
   const std::uint32_t sections = pe_images::kOptionalHeaderAt + 240;
   const std::uint32_t resources = pe_images::ResourceDirectoryAt(true);
