@@ -17,9 +17,13 @@ constexpr bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 // Between two numbers: "1.8.0_392" has both.
 constexpr bool IsSeparator(wchar_t c) { return c == L'.' || c == L'_'; }
 
-// What follows the numbers and takes no part in comparing: a build ("+9", "-b08") or a
-// pre-release ("-ea").
+// What follows the numbers and takes no part in comparing: a build ("+9", "-b08"), a pre-release
+// ("-ea") or more ("+9-LTS"), in ASCII letters, digits and these marks.
 constexpr bool BeginsSuffix(wchar_t c) { return c == L'-' || c == L'+'; }
+constexpr bool IsInSuffix(wchar_t c) {
+  return IsDigit(c) || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || IsSeparator(c) ||
+         BeginsSuffix(c);
+}
 
 // The numbers as written, before the legacy "1." is taken off; nothing when the text is not a
 // version.
@@ -39,7 +43,9 @@ std::optional<std::vector<unsigned>> WrittenNumbers(std::wstring_view text) {
     }
     numbers.push_back(number);
     if (at == text.size() || BeginsSuffix(text[at])) {
-      return numbers;
+      return std::all_of(text.begin() + static_cast<std::ptrdiff_t>(at), text.end(), IsInSuffix)
+                 ? std::optional(numbers)
+                 : std::nullopt;
     }
     if (!IsSeparator(text[at])) {
       return std::nullopt;
@@ -48,8 +54,8 @@ std::optional<std::vector<unsigned>> WrittenNumbers(std::wstring_view text) {
   }
 }
 
-// The fixed-size number words of a version resource, as a version written the way the runtime
-// writes its own.
+// Numbers written as the runtime writes its own version: "1.8.0_392" up to Java 8 (legacy),
+// "17.0.9" from Java 9 on.
 std::wstring WrittenVersion(const std::vector<unsigned>& numbers, bool legacy) {
   std::wstring text = legacy ? L"1." : L"";
   for (std::size_t i = 0; i < numbers.size(); ++i) {
@@ -115,25 +121,22 @@ std::optional<JavaVersion> ReleaseFileVersion(std::string_view bytes) {
       }
       value = value.substr(1, closing - 1);
     }
-    // A version is ASCII; a byte beyond it is no digit or separator, and the parser refuses it.
-    std::wstring text;
-    for (const char c : value) {
-      text += static_cast<unsigned char>(c) < 0x80 ? static_cast<wchar_t>(c) : L'?';
-    }
-    return ParseJavaVersion(text);
+    // A version is ASCII: a byte beyond it, whatever character it becomes, is refused.
+    return ParseJavaVersion(std::wstring(value.begin(), value.end()));
   }
   return std::nullopt;
 }
 
-// How the OpenJDK build writes a runtime's version into the file version of its programs:
-// - Java 9 and later: the four positions of the version, $FEATURE.$INTERIM.$UPDATE.$PATCH
-//   (VERSION_NUMBER_FOUR_POSITIONS in make/autoconf/jdk-version.m4, given to the resource
-//   compiler as JDK_FVER), so 17.0.9 is 17.0.9.0.
-// - Java 5 to 8: minor.micro.update.build of 1.minor.micro_update, the update "with an extra digit
-//   for a potential letter at the end" (Erik Joelsson, JDK-8074523, build-dev, May 2015), so
-//   1.8.0_392 build 8 is 8.0.3920.8. The build-infra rewrite of Java 8 lost that digit until 8u60
-//   (8u45's java.exe is 8.0.45.9, 8u60's 8.0.600.x), so in Java 8 a third word below 600 is the
-//   update itself.
+// How the OpenJDK build (Oracle's builds and the OpenJDK distributions alike) writes a runtime's
+// version into the file version of its programs, the resource compiler's JDK_FVER:
+// - Java 9 and later: $(subst .,$(COMMA),$(VERSION_NUMBER_FOUR_POSITIONS)) (FLAGS_SETUP_RCFLAGS in
+//   make/autoconf), the four positions $FEATURE.$INTERIM.$UPDATE.$PATCH: 17.0.9 is 17.0.9.0.
+// - Java 5 to 8: minor,micro,update,build of 1.minor.micro_update-bbuild, the update "with an extra
+//   digit for a potential letter at the end of the string" (Erik Joelsson's review of JDK-8074523,
+//   build-dev, May 2015): 1.8.0_392 build 8 is 8.0.3920.8, 1.6.0_45 is 6.0.450. Java 8's rewritten
+//   build lost that digit until 8u60 (8u45's java.exe is 8.0.45.9; 8u60 on, the update is
+//   COOKED_JDK_UPDATE_VERSION, with the 0 again), so in Java 8 a third word below 600 is the update
+//   itself.
 std::optional<JavaVersion> VersionFromFileVersion(unsigned a, unsigned b, unsigned c, unsigned d) {
   if (a == 0) {
     return std::nullopt;

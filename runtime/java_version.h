@@ -20,8 +20,8 @@ class JavaVersion {
   // As it was written ("1.8.0_392"), for messages and the log.
   [[nodiscard]] const std::wstring& Text() const { return text_; }
   // Missing trailing numbers count as 0.
-  friend std::strong_ordering operator<=>(const JavaVersion&, const JavaVersion&);
-  friend bool operator==(const JavaVersion&, const JavaVersion&);
+  friend std::strong_ordering operator<=>(const JavaVersion& left, const JavaVersion& right);
+  friend bool operator==(const JavaVersion& left, const JavaVersion& right);
 
  private:
   friend std::optional<JavaVersion> ParseJavaVersion(std::wstring_view text);
