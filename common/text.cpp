@@ -14,6 +14,13 @@ std::wstring_view Trimmed(std::wstring_view text) {
   return text;
 }
 
+std::wstring_view Unquoted(std::wstring_view text) {
+  if (text.size() >= 2 && text.front() == L'"' && text.back() == L'"') {
+    return Trimmed(text.substr(1, text.size() - 2));
+  }
+  return text;
+}
+
 std::wstring Quoted(std::wstring_view text) { return L"\"" + std::wstring(text) + L"\""; }
 
 std::vector<std::wstring_view> Lines(std::wstring_view text) {

@@ -15,6 +15,9 @@ constexpr bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 std::wstring_view Trimmed(std::wstring_view text);  // without the blanks around it
 std::wstring Quoted(std::wstring_view text);        // in double quotes
+// Paths are often written in quotes, as on a command line; the quotes are no
+// part of the folder's name: the text inside them, trimmed.
+std::wstring_view Unquoted(std::wstring_view text);
 
 // A byte of binary data as a number, whatever the sign of char.
 inline std::uint8_t ByteAt(std::string_view bytes, std::size_t at) {

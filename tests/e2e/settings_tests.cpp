@@ -158,7 +158,8 @@ TEST_F(SettingsTest, EveryMistakeInTheFileIsOneBoxBeforeTheSplashAndNothingStart
        L"Line 3: [Jave] is not a section of this file; its sections are [Java], [Launcher] and "
        L"[Log]"},
       {L"Key", "[Java]\r\nHomeDir=jre\r\n",
-       L"Line 2, [Java] HomeDir: not a key of [Java]; its keys are Home, Options"},
+       L"Line 2, [Java] HomeDir: not a key of [Java]; its keys are Home, Search, MinVersion, "
+       L"MaxVersion, Bits, Options"},
       {L"Value", "[Launcher]\r\nSingleInstance=maybe\r\n",
        L"Line 2, [Launcher] SingleInstance: \"maybe\" is not allowed; write yes or no"},
       {L"Long", "[Log]\r\nFile=" + std::string(300, 'l') + "\r\n", L""},
