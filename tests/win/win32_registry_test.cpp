@@ -7,6 +7,7 @@
 
 #include "common/error.h"
 #include "platform/win32/unique_any.h"
+#include "platform/win32/win32_system_information.h"
 #include "platform/win32/windows_api.h"
 #include "registry/m_registry.h"
 #include "registry/forwarding_registry.h"
@@ -228,6 +229,41 @@ TEST_F(Win32RegistryTest, TextCrossesTheAnsiCodePage) {
   const SubKeyCollection names = RegEnumSubKeys(registry, root, L"");
   EXPECT_EQ(std::vector<std::wstring>(names.begin(), names.end()),
             (std::vector<std::wstring>{L"Values", L"\u00C4rger"}));
+}
+
+TEST(Win32RegistryViewTest, AKeyOfThe64BitViewOpensOnlyWithItsFlag) {
+  if (!Win32SystemInformation().Is64BitWindows()) {
+    GTEST_SKIP() << "32-bit Windows has one registry view";
+  }
+  const std::wstring parent = L"SOFTWARE\\TovaneQuillonTests";
+  const std::wstring name = L"View" + std::to_wstring(GetCurrentProcessId());
+  UniqueHkey created;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (parent + L"\\" + name).c_str(), 0, nullptr, 0,
+                            KEY_READ | KEY_WOW64_64KEY, nullptr, created.put(), nullptr),
+            ERROR_SUCCESS);
+  Win32Registry registry;
+  const std::string path = registry.ToAnsi(parent + L"\\" + name);
+  const struct {
+    std::uint32_t access;
+    std::int32_t result;
+  } cases[] = {
+      {kKeyRead | kKeyWow64_64Key, kErrorSuccess},
+      {kKeyRead, kErrorFileNotFound},
+      {kKeyRead | kKeyWow64_32Key, kErrorFileNotFound},
+  };
+  for (const auto& c : cases) {
+    KeyHandle key = 0;
+    EXPECT_EQ(registry.OpenKey(kHkeyLocalMachine, path, 0, c.access, &key), c.result) << c.access;
+    if (c.result == kErrorSuccess) {
+      registry.CloseKey(key);
+    }
+  }
+
+  UniqueHkey tests;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, parent.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                          tests.put()),
+            ERROR_SUCCESS);
+  RegDeleteTreeW(tests.get(), name.c_str());
 }
 
 }  // namespace
