@@ -163,13 +163,17 @@ std::optional<std::string_view> VersionResource(std::string_view bytes) {
   const std::optional<std::uint32_t> names = Subdirectory(Entry(tree, 0, kRtVersion));
   const std::optional<std::uint32_t> languages =
       names ? Subdirectory(Entry(tree, *names, std::nullopt)) : std::nullopt;
-  const std::optional<std::uint32_t> dataEntry =
-      languages ? Entry(tree, *languages, std::nullopt) : std::nullopt;
-  if (!dataEntry || (*dataEntry & kHighBit) != 0) {
+  if (!languages) {
     return std::nullopt;
   }
-  const std::optional<std::uint32_t> rva = Dword(tree, *dataEntry);
-  const std::optional<std::uint32_t> size = Dword(tree, std::uint64_t{*dataEntry} + 4);
+  // value_or, not a test and a dereference: GCC's -Os warns of the latter
+  // as maybe uninitialised. A high bit names a subdirectory, no data.
+  const std::uint32_t dataEntry = Entry(tree, *languages, std::nullopt).value_or(kHighBit);
+  if ((dataEntry & kHighBit) != 0) {
+    return std::nullopt;
+  }
+  const std::optional<std::uint32_t> rva = Dword(tree, dataEntry);
+  const std::optional<std::uint32_t> size = Dword(tree, std::uint64_t{dataEntry} + 4);
   const std::optional<std::string_view> data = rva ? sections.At(*rva) : std::nullopt;
   if (!size || !data || *size > data->size()) {
     return std::nullopt;

@@ -14,10 +14,9 @@
 #include "tests/e2e/java_runtimes.h"
 #include "tests/e2e/stand_in_record.h"
 #include "tests/e2e/window_watch.h"
-#include "runtime/pe_image.h"
-#include "tests/pe_images.h"
 #include "tests/launcher_expectations.h"
 #include "tests/launcher_texts.h"
+#include "tests/pe_images.h"
 
 namespace tq::e2e {
 namespace {
@@ -360,13 +359,10 @@ TEST_F(SettingsTest, OneRunningApplicationAFolderForAsLongAsJavaRunsThenANewStar
 
 // --- The runtime search of the settings file ----------------------------------
 
-// What the settings must add for the stand-in java.exe of this build to be
-// taken: nothing for the 32-bit one (the search takes 32-bit runtimes),
-// Bits=64 for the other.
-std::string BitsForTheStandIn(const std::wstring& standInJava) {
-  const std::optional<std::uint16_t> machine = PeMachine(ReadFileBytes(standInJava));
-  return machine && IsMachine32Bit(*machine) ? "" : "Bits=64\r\n";
-}
+// What the settings must add for the stand-in java.exe to be taken: it is
+// of this build, as this program is; nothing for the 32-bit one (the search
+// takes 32-bit runtimes), Bits=64 for the other.
+std::string BitsForTheStandIn() { return sizeof(void*) == 4 ? "" : "Bits=64\r\n"; }
 
 // A Java 9-style key in the 64-bit registry view, pointing at a 64-bit
 // runtime, is refused with Bits left as it is (32, for the serial-port DLL):
@@ -374,7 +370,7 @@ std::string BitsForTheStandIn(const std::wstring& standInJava) {
 TEST_F(SettingsTest, ASearchRefusesThe64BitRuntimeOfThe64BitViewInOneBox) {
   RegistryScope view64(KEY_WOW64_64KEY);
   const std::wstring jdk = scratch.path() + L"\\jdk-17 64";
-  WriteFileBytes(jdk + L"\\bin\\java.exe", pe_images::PeImage(kMachineAmd64));
+  WriteFileBytes(jdk + L"\\bin\\java.exe", pe_images::PeImage(0x8664));  // x64
   WriteFileBytes(jdk + L"\\release", "JAVA_VERSION=\"17.0.9\"\r\n");
   view64.SetString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\JavaSoft\\JRE\\17", L"JavaHome", jdk);
   const LauncherLayout layout =
@@ -382,11 +378,11 @@ TEST_F(SettingsTest, ASearchRefusesThe64BitRuntimeOfThe64BitViewInOneBox) {
   WatchedProcess launcher = StartLauncher(layout, records.Environment());
 
   ASSERT_NO_FATAL_FAILURE(AnswerMessageBoxes(
-      launcher, {text::NoRuntimeTaken(
-                    layout.folder() + L"\\" + kSettingsName, L"Line 2: [Java] Search=JavaSoft",
-                    L"Java 1.5 or later, 32-bit",
-                    L"Found, and not taken:\r\n- " + jdk + L" (JavaSoft, Java 17.0.9): " +
-                        text::NeedsA32BitJava(L"64-bit (x64)") + L"\r\n")}));
+      launcher,
+      {text::NoRuntimeTaken(layout.folder() + L"\\" + kSettingsName,
+                            L"Line 2: [Java] Search=JavaSoft", L"Java 1.5 or later, 32-bit",
+                            L"Found, and not taken:\r\n- " + jdk + L" (JavaSoft, Java 17.0.9): " +
+                                text::NeedsA32BitJava(L"64-bit (x64)") + L"\r\n")}));
   ExpectEndedWithoutLaunchAfterOk(launcher);
 }
 
@@ -397,14 +393,15 @@ TEST_F(SettingsTest, ASearchRefusesThe64BitRuntimeOfThe64BitViewInOneBox) {
 TEST_F(SettingsTest, ASearchGoesFromJavaHomeToTheFoldersAndStartsTheRuntimeOfEclipseAdoptium) {
   const SupportFolder support(SupportFolder::State::kProvided);
   const LauncherLayout layout = LayOutWithSettings(
-      L"Tovane Search", "[Java]\r\nSearch=JAVA_HOME, Folders\r\n" +
-                            BitsForTheStandIn(programs.standInJava) + "[Log]\r\nFile=search.log\r\n");
+      L"Tovane Search", "[Java]\r\nSearch=JAVA_HOME, Folders\r\n" + BitsForTheStandIn() +
+                            "[Log]\r\nFile=search.log\r\n");
   const std::wstring programFiles = scratch.path() + L"\\Program Files";
   const JavaRuntimeFolder old(scratch.path() + L"\\jre1.4", programs.standInJava);
   WriteFileBytes(old.home() + L"\\release", "JAVA_VERSION=\"1.4.2_19\"\n");
   const JavaRuntimeFolder temurin(programFiles + L"\\Eclipse Adoptium\\jre-8.0.392.8-hotspot",
                                   programs.standInJava);
-  WriteFileBytes(temurin.home() + L"\\release", "IMPLEMENTOR=\"Eclipse Adoptium\"\nJAVA_VERSION=\"1.8.0_392\"\n");
+  WriteFileBytes(temurin.home() + L"\\release",
+                 "IMPLEMENTOR=\"Eclipse Adoptium\"\nJAVA_VERSION=\"1.8.0_392\"\n");
   WriteFileBytes(programFiles + L"\\Eclipse Adoptium\\docs\\README.txt", "no runtime");
   EnvironmentOverrides environment = records.Environment();
   for (const wchar_t* name : {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432"}) {
@@ -422,12 +419,12 @@ TEST_F(SettingsTest, ASearchGoesFromJavaHomeToTheFoldersAndStartsTheRuntimeOfEcl
     EXPECT_TRUE(IsFile(temurin.home() + expected::PathInRuntime(file))) << "not copied";
   }
   const std::string log = ReadFileBytes(layout.folder() + L"\\search.log");
-  for (const std::string& line :
-       {"runtime " + Utf8(old.home()) + " (JAVA_HOME=" + Utf8(old.home()) +
-            "\\): Java 1.4.2_19 (from its release file)",
-        "older than 1.5, the lowest version allowed",
-        "runtime " + Utf8(temurin.home()) + " (Folders): Java 1.8.0_392 (from its release file)",
-        "chosen: " + Utf8(temurin.home())}) {
+  for (const std::string& line : std::vector<std::string>{
+           "runtime " + Utf8(old.home()) + " (JAVA_HOME=" + Utf8(old.home()) +
+               "\\): Java 1.4.2_19 (from its release file)",
+           "older than 1.5, the lowest version allowed",
+           "runtime " + Utf8(temurin.home()) + " (Folders): Java 1.8.0_392 (from its release file)",
+           "chosen: " + Utf8(temurin.home())}) {
     EXPECT_NE(log.find(line), std::string::npos) << "the log lacks: " << line << "\n" << log;
   }
 }
