@@ -104,8 +104,7 @@ bool MemoryFileSystem::FileExists(const std::wstring& path) {
   if (path.empty() || IsSeparator(path.back())) {
     return false;
   }
-  return files_.contains(Key(path)) ||
-         (!links_.empty() && (links_.contains(Key(path)) || files_.contains(Key(Resolved(path)))));
+  return files_.contains(links_.empty() ? Key(path) : Folded(Resolved(path)));
 }
 
 std::vector<std::wstring> MemoryFileSystem::Subfolders(const std::wstring& folder) {

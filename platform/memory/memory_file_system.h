@@ -36,8 +36,8 @@ class MemoryFileSystem final : public FileSystem {
   // A folder that exists but refuses every new or replaced file.
   void RefuseWrites(const std::wstring& folder);
   // A symbolic link or junction at link that leads to target, a file or a
-  // folder: the link exists as a file, paths through it lead to what is at
-  // target, and FinalPath names the target.
+  // folder: paths through it lead to what is at target (a link to a file is
+  // a file that exists and reads as the target), and FinalPath names it.
   void AddLink(const std::wstring& link, const std::wstring& target);
   // ReadBytes of the file at path is refused (access denied).
   void RefuseReads(const std::wstring& path);

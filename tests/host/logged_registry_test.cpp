@@ -22,11 +22,12 @@ TEST(LoggedRegistryTest, NamesHkcuAndTheKeysOfThe64BitViewWithTheirChildren) {
   DecisionLog log(files, system);
   log.Open(L"C:\\Temp\\tq.log");
   LoggedRegistry registry(memory, log);
-  KeyHandle keys[4] = {};
-  registry.OpenKey(kHkeyLocalMachine, "SOFTWARE\\JDK", 0, kKeyRead | kKeyWow64_64Key, &keys[0]);
-  registry.OpenKey(keys[0], "17", 0, kKeyRead, &keys[1]);
-  registry.OpenKey(kHkeyLocalMachine, "SOFTWARE\\JDK", 0, kKeyRead, &keys[2]);
-  registry.OpenKey(kHkeyCurrentUser, "Software", 0, kKeyRead, &keys[3]);
+  KeyHandle jdk = 0;
+  KeyHandle other = 0;
+  registry.OpenKey(kHkeyLocalMachine, "SOFTWARE\\JDK", 0, kKeyRead | kKeyWow64_64Key, &jdk);
+  registry.OpenKey(jdk, "17", 0, kKeyRead, &other);
+  registry.OpenKey(kHkeyLocalMachine, "SOFTWARE\\JDK", 0, kKeyRead, &other);
+  registry.OpenKey(kHkeyCurrentUser, "Software", 0, kKeyRead, &other);
 
   const std::string& written = files.logs[L"C:\\Temp\\tq.log"];
   for (const char* line : {"opened: HKEY_LOCAL_MACHINE\\SOFTWARE\\JDK (64-bit view)\r\n",

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/error.h"
@@ -235,35 +236,20 @@ TEST(Win32RegistryViewTest, AKeyOfThe64BitViewOpensOnlyWithItsFlag) {
   if (!Win32SystemInformation().Is64BitWindows()) {
     GTEST_SKIP() << "32-bit Windows has one registry view";
   }
-  const std::wstring parent = L"SOFTWARE\\TovaneQuillonTests";
-  const std::wstring name = L"View" + std::to_wstring(GetCurrentProcessId());
+  const std::wstring path = L"SOFTWARE\\TovaneQuillonView" + std::to_wstring(GetCurrentProcessId());
   UniqueHkey created;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (parent + L"\\" + name).c_str(), 0, nullptr, 0,
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
                             KEY_READ | KEY_WOW64_64KEY, nullptr, created.put(), nullptr),
             ERROR_SUCCESS);
   Win32Registry registry;
-  const std::string path = registry.ToAnsi(parent + L"\\" + name);
-  const struct {
-    std::uint32_t access;
-    std::int32_t result;
-  } cases[] = {
-      {kKeyRead | kKeyWow64_64Key, kErrorSuccess},
-      {kKeyRead, kErrorFileNotFound},
-      {kKeyRead | kKeyWow64_32Key, kErrorFileNotFound},
-  };
-  for (const auto& c : cases) {
+  for (const auto& [access, result] : {std::pair{kKeyRead | kKeyWow64_64Key, kErrorSuccess},
+                                       std::pair{kKeyRead, kErrorFileNotFound},
+                                       std::pair{kKeyRead | kKeyWow64_32Key, kErrorFileNotFound}}) {
     KeyHandle key = 0;
-    EXPECT_EQ(registry.OpenKey(kHkeyLocalMachine, path, 0, c.access, &key), c.result) << c.access;
-    if (c.result == kErrorSuccess) {
-      registry.CloseKey(key);
-    }
+    EXPECT_EQ(registry.OpenKey(kHkeyLocalMachine, registry.ToAnsi(path), 0, access, &key), result);
+    registry.CloseKey(key);
   }
-
-  UniqueHkey tests;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, parent.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
-                          tests.put()),
-            ERROR_SUCCESS);
-  RegDeleteTreeW(tests.get(), name.c_str());
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), KEY_WOW64_64KEY, 0);
 }
 
 }  // namespace
