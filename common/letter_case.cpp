@@ -113,14 +113,16 @@ std::wstring FoldedName(std::wstring_view name) {
 }
 
 void SortByFoldedName(std::vector<std::wstring>& names) {
-  std::vector<std::pair<std::wstring, std::wstring>> keyed;
-  keyed.reserve(names.size());
-  for (std::wstring& name : names) {
-    keyed.emplace_back(FoldedName(name), std::move(name));
-  }
-  std::sort(keyed.begin(), keyed.end());
-  for (std::size_t i = 0; i < keyed.size(); ++i) {
-    names[i] = std::move(keyed[i].second);
+  // An insertion sort: a folder holds a few runtimes, and std::sort's
+  // instantiation would cost the program more than the names ever take.
+  std::vector<std::wstring> folded;
+  folded.reserve(names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    folded.push_back(FoldedName(names[i]));
+    for (std::size_t j = i; j > 0 && folded[j] < folded[j - 1]; --j) {
+      std::swap(folded[j], folded[j - 1]);
+      std::swap(names[j], names[j - 1]);
+    }
   }
 }
 

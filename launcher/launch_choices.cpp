@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 
 #include "common/decimal_text.h"
 #include "common/paths.h"
@@ -102,11 +103,9 @@ class SettingResolution {
 
   // Where the word stands among the key's words, in any case; the parser
   // let only those through.
-  template <std::size_t N>
-  static std::size_t IndexOfWord(const std::array<std::wstring_view, N>& words,
-                                 std::wstring_view word) {
+  static std::size_t IndexOfWord(std::span<const std::wstring_view> words, std::wstring_view word) {
     std::size_t i = 0;
-    while (i + 1 < N && !SameIgnoringAsciiCase(words[i], word)) {
+    while (i + 1 < words.size() && !SameIgnoringAsciiCase(words[i], word)) {
       ++i;
     }
     return i;

@@ -12,22 +12,16 @@
 namespace tq {
 namespace {
 
-constexpr wchar_t kNothingStarted[] = L"\r\n\r\nNothing was started.";
+constexpr std::wstring_view kNothingStarted = L"\r\n\r\nNothing was started.";
 
 // "Line 3: [Java] Bits=32", as the settings file has it.
 std::wstring LineOf(const ResolvedSettings& settings, WrittenSetting written) {
   const SettingValue& value = *(settings.written.*written);
-  return L"Line " + DecimalText(value.line) + L": " + KeyOf(written).Name() + L"=" + value.text;
+  return Concatenated(
+      {L"Line ", DecimalText(value.line), L": ", KeyOf(written).Name(), L"=", value.text});
 }
 
-std::wstring Capitalized(std::wstring text) {
-  if (!text.empty()) {
-    text[0] = AsciiUpper(text[0]);
-  }
-  return text;
-}
-
-std::wstring BitsText(RuntimeBits bits) {
+std::wstring_view BitsText(RuntimeBits bits) {
   switch (bits) {
     case RuntimeBits::k32:
       return L"32-bit";
@@ -42,39 +36,51 @@ std::wstring BitsText(RuntimeBits bits) {
 // "Java 1.5 or later, 32-bit", "Java 11 to 17, 32-bit or 64-bit".
 std::wstring AllowedText(const RuntimeSearch& search) {
   const std::wstring lowest = search.minimum ? search.minimum->Text() : L"1.5";
-  const std::wstring versions =
-      search.maximum ? lowest + L" to " + search.maximum->Text() : lowest + L" or later";
-  return L"Java " + versions + L", " + BitsText(search.bits);
+  return search.maximum ? Concatenated({L"Java ", lowest, L" to ", search.maximum->Text(), L", ",
+                                        BitsText(search.bits)})
+                        : Concatenated({L"Java ", lowest, L" or later, ", BitsText(search.bits)});
 }
 
-std::wstring NoneTakenMessage(const std::wstring& settingsFile, const std::wstring& searchLine,
-                              const RuntimeSearch& search,
-                              const std::vector<RuntimeCandidate>& found,
-                              const std::wstring& failure) {
-  std::wstring message =
-      L"No Java runtime that the settings file allows was found.\r\nSettings file: " +
-      settingsFile + L"\r\n" + searchLine + L"\r\nAllowed: " + AllowedText(search) + L"\r\n\r\n";
+// What a search that took no runtime found, a line each.
+std::wstring FoundText(const std::vector<RuntimeCandidate>& found, const std::wstring& failure) {
   if (!failure.empty()) {
-    message += L"The search could not be made: " + failure + L"\r\n";
-  } else if (found.empty()) {
-    message += L"No Java runtime was found in these places.\r\n";
-  } else {
-    message += L"Found, and not taken:\r\n";
-    const std::size_t named = std::min(found.size(), kRuntimesNamedInMessage);
-    for (std::size_t i = 0; i < named; ++i) {
-      const RuntimeCandidate& runtime = found[i];
-      message += L"- " + runtime.folder + L" (" + std::wstring(SourceName(runtime.foundBy)) +
-                 (runtime.version ? L", Java " + runtime.version->Text() : L"") + L"): " +
-                 runtime.refusal + L"\r\n";
-    }
-    if (found.size() > named) {
-      message += L"and " + DecimalText(static_cast<long long>(found.size() - named)) +
-                 L" more; the decision log (--log) names them all.\r\n";
-    }
+    return Concatenated({L"The search could not be made: ", failure, L"\r\n"});
   }
-  return message + L"\r\nInstall a Java runtime that the settings allow, or name one with " +
-         KeyOf(&LaunchSettings::javaHome).Name() + L" in place of " +
-         KeyOf(&LaunchSettings::javaSearch).Name() + L"." + kNothingStarted;
+  if (found.empty()) {
+    return L"No Java runtime was found in these places.\r\n";
+  }
+  std::wstring text = L"Found, and not taken:\r\n";
+  const std::size_t named = std::min(found.size(), kRuntimesNamedInMessage);
+  for (std::size_t i = 0; i < named; ++i) {
+    const RuntimeCandidate& runtime = found[i];
+    text += Concatenated({L"- ", runtime.folder, L" (", SourceName(runtime.foundBy),
+                          runtime.version ? L", Java " : L"",
+                          runtime.version ? std::wstring_view(runtime.version->Text()) : L"",
+                          L"): ", runtime.refusal, L"\r\n"});
+  }
+  if (found.size() > named) {
+    text += Concatenated({L"and ", DecimalText(static_cast<long long>(found.size() - named)),
+                          L" more; the decision log (--log) names them all.\r\n"});
+  }
+  return text;
+}
+
+std::wstring NoJavaMessage(const std::wstring& settingsFile, const std::wstring& homeLine,
+                           const std::wstring& java, const std::wstring& reason) {
+  return Concatenated(
+      {L"The Java runtime that the settings file names has no java.exe.\r\nSettings file: ",
+       settingsFile, L"\r\n", homeLine, L"\r\nLooked for: ", java,
+       reason.empty() ? L"" : L"\r\nIt could not be looked for: ", reason, kNothingStarted});
+}
+
+std::wstring WrongBitsMessage(const std::wstring& settingsFile, const std::wstring& lines,
+                              const std::wstring& java, std::wstring why) {
+  if (!why.empty()) {
+    why[0] = AsciiUpper(why[0]);
+  }
+  return Concatenated(
+      {L"The Java runtime that the settings file names cannot be taken.\r\nSettings file: ",
+       settingsFile, L"\r\n", lines, L"\r\njava.exe: ", java, L"\r\n", why, L".", kNothingStarted});
 }
 
 // A variable of the launcher's environment, or nothing when it is not set.
@@ -103,13 +109,13 @@ SearchEnvironment EnvironmentOf(const std::vector<RuntimeSource>& sources, Proce
     environment.path = Variable(process, L"PATH").value_or(std::wstring());
   }
   if (searches(RuntimeSource::kFolders)) {
+    std::vector<std::wstring> folded;
     for (const wchar_t* name : {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432"}) {
-      std::optional<std::wstring> folder = Variable(process, name);
-      if (folder && !folder->empty() &&
-          std::ranges::none_of(environment.programFolders, [&](const std::wstring& seen) {
-            return FoldedName(seen) == FoldedName(*folder);
-          })) {
-        environment.programFolders.push_back(std::move(*folder));
+      std::wstring folder = Variable(process, name).value_or(std::wstring());
+      std::wstring key = FoldedName(folder);
+      if (!folder.empty() && std::ranges::find(folded, key) == folded.end()) {
+        folded.push_back(std::move(key));
+        environment.programFolders.push_back(std::move(folder));
       }
     }
   }
@@ -125,22 +131,17 @@ ConfiguredJavaHome ConfiguredHomeOf(const ResolvedSettings& settings,
     return {};
   }
   const std::wstring homeLine = LineOf(settings, &LaunchSettings::javaHome);
-  const std::wstring bitsLine =
-      choices.javaBits ? L"\r\n" + LineOf(settings, &LaunchSettings::javaBits) : std::wstring();
+  const std::wstring lines =
+      choices.javaBits
+          ? Concatenated({homeLine, L"\r\n", LineOf(settings, &LaunchSettings::javaBits)})
+          : homeLine;
   return {choices.javaHome,
           [settingsFile, homeLine](const std::wstring& java, const std::wstring& reason) {
-            return L"The Java runtime that the settings file names has no java.exe.\r\nSettings "
-                   L"file: " +
-                   settingsFile + L"\r\n" + homeLine + L"\r\nLooked for: " + java +
-                   (reason.empty() ? L"" : L"\r\nIt could not be looked for: " + reason) +
-                   kNothingStarted;
+            return NoJavaMessage(settingsFile, homeLine, java, reason);
           },
           choices.javaBits,
-          [settingsFile, homeLine, bitsLine](const std::wstring& java, const std::wstring& why) {
-            return L"The Java runtime that the settings file names cannot be taken.\r\nSettings "
-                   L"file: " +
-                   settingsFile + L"\r\n" + homeLine + bitsLine + L"\r\njava.exe: " + java +
-                   L"\r\n" + Capitalized(why) + L"." + kNothingStarted;
+          [settingsFile, lines](const std::wstring& java, const std::wstring& why) {
+            return WrongBitsMessage(settingsFile, lines, java, why);
           }};
 }
 
@@ -157,11 +158,18 @@ std::optional<RuntimeSearch> SearchOf(const ResolvedSettings& settings,
                        choices.javaBits.value_or(RuntimeBits::k32),
                        EnvironmentOf(choices.javaSearch, process, system),
                        {}};
-  const std::wstring searchLine = LineOf(settings, &LaunchSettings::javaSearch);
-  search.noneTakenMessage = [settingsFile, searchLine, search](
-                                const std::vector<RuntimeCandidate>& found,
-                                const std::wstring& failure) {
-    return NoneTakenMessage(settingsFile, searchLine, search, found, failure);
+  // What the box says before and after the runtimes found.
+  const std::wstring opening =
+      Concatenated({L"No Java runtime that the settings file allows was found.\r\nSettings file: ",
+                    settingsFile, L"\r\n", LineOf(settings, &LaunchSettings::javaSearch),
+                    L"\r\nAllowed: ", AllowedText(search), L"\r\n\r\n"});
+  const std::wstring closing =
+      Concatenated({L"\r\nInstall a Java runtime that the settings allow, or name one with ",
+                    KeyOf(&LaunchSettings::javaHome).Name(), L" in place of ",
+                    KeyOf(&LaunchSettings::javaSearch).Name(), L".", kNothingStarted});
+  search.noneTakenMessage = [opening, closing](const std::vector<RuntimeCandidate>& found,
+                                               const std::wstring& failure) {
+    return Concatenated({opening, FoundText(found, failure), closing});
   };
   return search;
 }

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "common/error.h"
+#include "common/text.h"
 #include "interfaces/exit_codes.h"
 #include "interfaces/user_interface.h"
 #include "runtime/mod_main.h"
@@ -44,9 +45,10 @@ void ModMain::CheckBitsOfConfiguredHome(const std::wstring& java) {
       Log(L"java.exe is " + MachineName(*program.machine));
       refusal = bits ? BitsRefusal(*bits, program.machine) : std::wstring();
       if (!bits && !IsMachine32Bit(*program.machine)) {
-        Log(L"this runtime is " + MachineName(*program.machine) +
-            L": the serial-port support DLL (Win32com.dll) is 32-bit and will not load in it, "
-            L"so the application will find no serial port");
+        Log(Concatenated(
+            {L"this runtime is ", MachineName(*program.machine),
+             L": the serial-port support DLL (Win32com.dll) is 32-bit and will not load in it, "
+             L"so the application will find no serial port"}));
       }
     }
   } catch (const Error& error) {

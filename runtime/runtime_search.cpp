@@ -103,7 +103,7 @@ std::wstring VersionText(const RuntimeCandidate& runtime) {
   if (!runtime.version) {
     return L"version unknown";
   }
-  return L"Java " + runtime.version->Text() + L" (from " + runtime.versionFrom + L")";
+  return Concatenated({L"Java ", runtime.version->Text(), L" (from ", runtime.versionFrom, L")"});
 }
 
 class Search {
@@ -115,14 +115,14 @@ class Search {
   SearchResult Run() {
     for (const RuntimeSource source : search_.sources) {
       const std::size_t first = result_.found.size();
-      log_.Write(L"searching " + std::wstring(SourceName(source)));
+      log_.Write(Concatenated({L"searching ", SourceName(source)}));
       Collect(source);
       if (const auto chosen = Best(first)) {
         result_.chosen = chosen;
         const RuntimeCandidate& runtime = result_.found[*chosen];
-        log_.Write(L"chosen: " + runtime.folder +
-                   L", the highest version that can be taken of those " +
-                   std::wstring(SourceName(source)) + L" found");
+        log_.Write(Concatenated({L"chosen: ", runtime.folder,
+                                 L", the highest version that can be taken of those ",
+                                 SourceName(source), L" found"}));
         break;
       }
     }
@@ -161,25 +161,25 @@ class Search {
 
   void CollectJavaSoftOf(RegistryProvider& registry, KeyHandle root, std::wstring_view rootName) {
     for (const std::wstring_view key : kJavaSoftKeys) {
-      const std::wstring keyName = std::wstring(rootName) + L"\\" + std::wstring(key);
+      const std::wstring keyName = Concatenated({rootName, L"\\", key});
       try {
         if (!RegKeyExists(registry, root, std::wstring(key))) {
           continue;
         }
         for (const std::wstring& version : RegEnumSubKeys(registry, root, std::wstring(key))) {
-          const std::wstring versionKey = std::wstring(key) + L"\\" + version;
+          const std::wstring versionKey = Concatenated({key, L"\\", version});
+          const std::wstring versionKeyName = Concatenated({keyName, L"\\", version});
           const RegVariant home =
               RegGetValue(registry, root, versionKey, L"JavaHome", RegVariant{Empty{}});
           const auto* folder = std::get_if<std::wstring>(&home);
           if (folder == nullptr || Trimmed(*folder).empty()) {
-            log_.Write(L"no JavaHome text in " + keyName + L"\\" + version);
+            log_.Write(Concatenated({L"no JavaHome text in ", versionKeyName}));
             continue;
           }
-          Consider(RuntimeSource::kJavaSoft, *folder, keyName + L"\\" + version,
-                   ParseJavaVersion(version));
+          Consider(RuntimeSource::kJavaSoft, *folder, versionKeyName, ParseJavaVersion(version));
         }
       } catch (const Error& error) {
-        log_.Write(keyName + L" could not be read: " + error.description());
+        log_.Write(Concatenated({keyName, L" could not be read: ", error.description()}));
       }
     }
   }
@@ -212,13 +212,13 @@ class Search {
         const std::wstring real = files_.FinalPath(java);
         const std::wstring bin = FolderOfPath(real);
         if (!SameIgnoringAsciiCase(FileNameOf(bin), L"bin")) {
-          log_.Write(L"the java.exe on the path, " + real + L", is in no bin folder");
+          log_.Write(Concatenated({L"the java.exe on the path, ", real, L", is in no bin folder"}));
           return;
         }
         Consider(RuntimeSource::kPath, FolderOfPath(bin),
-                 real == java ? java : java + L" -> " + real, {});
+                 real == java ? java : Concatenated({java, L" -> ", real}), {});
       } catch (const Error& error) {
-        log_.Write(java + L" could not be looked at: " + error.description());
+        log_.Write(Concatenated({java, L" could not be looked at: ", error.description()}));
       }
       return;
     }
@@ -265,10 +265,10 @@ class Search {
 
   bool HoldsJava(const std::wstring& folder) {
     try {
-      return files_.FileExists(folder + std::wstring(kJavaProgram));
+      return files_.FileExists(Concatenated({folder, kJavaProgram}));
     } catch (const Error& error) {
-      log_.Write(folder + std::wstring(kJavaProgram) + L" could not be looked for: " +
-                 error.description());
+      log_.Write(
+          Concatenated({folder, kJavaProgram, L" could not be looked for: ", error.description()}));
       return false;
     }
   }
@@ -280,15 +280,15 @@ class Search {
     if (std::ranges::any_of(result_.found, [&](const RuntimeCandidate& earlier) {
           return FoldedName(earlier.folder) == folded;
         })) {
-      log_.Write(L"runtime " + runtime.folder + L" (" + runtime.foundAt + L"): found before");
+      log_.Write(
+          Concatenated({L"runtime ", runtime.folder, L" (", runtime.foundAt, L"): found before"}));
       return;
     }
     Examine(runtime, std::move(keyVersion));
-    log_.Write(
-        L"runtime " + runtime.folder + L" (" + runtime.foundAt + L"): " + VersionText(runtime) +
-        L", " +
-        (runtime.machine ? MachineName(*runtime.machine) : std::wstring(L"bitness unknown")) +
-        (runtime.refusal.empty() ? L": can be taken" : L": not taken: " + runtime.refusal));
+    log_.Write(Concatenated(
+        {L"runtime ", runtime.folder, L" (", runtime.foundAt, L"): ", VersionText(runtime), L", ",
+         runtime.machine ? MachineName(*runtime.machine) : std::wstring(L"bitness unknown"),
+         runtime.refusal.empty() ? L": can be taken" : L": not taken: ", runtime.refusal}));
     result_.found.push_back(std::move(runtime));
   }
 
@@ -297,7 +297,7 @@ class Search {
   void Examine(RuntimeCandidate& runtime, std::optional<JavaVersion> keyVersion) {
     try {
       runtime.version = ReleaseFileVersion(
-          files_.ReadBytes(runtime.folder + std::wstring(kReleaseFile), kLargestReleaseFile));
+          files_.ReadBytes(Concatenated({runtime.folder, kReleaseFile}), kLargestReleaseFile));
     } catch (const Error&) {
       // No release file (before Java 9 not every runtime has one): the
       // version comes from java.exe or the registry.
@@ -305,21 +305,21 @@ class Search {
     if (runtime.version) {
       runtime.versionFrom = L"its release file";
     }
-    const std::wstring java = runtime.folder + std::wstring(kJavaProgram);
+    const std::wstring java = Concatenated({runtime.folder, kJavaProgram});
     JavaProgram program;
     try {
       program = ReadJavaProgram(files_, java);
     } catch (const Error& error) {
-      runtime.refusal = java + L" cannot be read: " + error.description();
+      runtime.refusal = Concatenated({java, L" cannot be read: ", error.description()});
       return;
     }
     runtime.machine = program.machine;
     if (!runtime.version && program.version) {
-      runtime.version = program.version;
+      runtime.version = std::move(program.version);
       runtime.versionFrom = L"the version resource of its java.exe";
     }
     if (!runtime.version && keyVersion) {
-      runtime.version = keyVersion;
+      runtime.version = std::move(keyVersion);
       runtime.versionFrom = L"its registry key";
     }
     runtime.refusal = Refusal(runtime);
@@ -336,10 +336,12 @@ class Search {
       return L"its version could not be found (no release file, no version resource)";
     }
     if (search_.minimum && *runtime.version < *search_.minimum) {
-      return L"older than " + search_.minimum->Text() + L", the lowest version allowed";
+      return Concatenated(
+          {L"older than ", search_.minimum->Text(), L", the lowest version allowed"});
     }
     if (search_.maximum && *runtime.version > *search_.maximum) {
-      return L"newer than " + search_.maximum->Text() + L", the highest version allowed";
+      return Concatenated(
+          {L"newer than ", search_.maximum->Text(), L", the highest version allowed"});
     }
     return {};
   }
@@ -383,11 +385,12 @@ std::wstring BitsRefusal(RuntimeBits bits, std::optional<std::uint16_t> machine)
   }
   const bool is32 = IsMachine32Bit(*machine);
   if (bits == RuntimeBits::k32 && !is32) {
-    return L"it is " + MachineName(*machine) +
-           L", while the serial-port support (Win32com.dll) needs a 32-bit Java";
+    return Concatenated({L"it is ", MachineName(*machine),
+                         L", while the serial-port support (Win32com.dll) needs a 32-bit Java"});
   }
   if (bits == RuntimeBits::k64 && is32) {
-    return L"it is " + MachineName(*machine) + L", and Bits=64 asks for a 64-bit Java";
+    return Concatenated(
+        {L"it is ", MachineName(*machine), L", and Bits=64 asks for a 64-bit Java"});
   }
   return {};
 }

@@ -61,7 +61,7 @@ struct RuntimeCandidate {
   std::optional<JavaVersion> version;
   // "its release file", "the version resource of its java.exe", "its
   // registry key"; empty when no version was found.
-  std::wstring versionFrom;
+  std::wstring_view versionFrom;
   // The machine field of its java.exe, when it could be read.
   std::optional<std::uint16_t> machine;
   // Why it cannot be taken; empty when it can.

@@ -29,7 +29,7 @@ constexpr std::array<std::string_view, kOperationCount> kOperationNames = {
     "AppendLog",
     "ClaimGuard",
     "FindFirstFileW",
-    "ReadFile",
+    "ReadBytes",
     "GetFinalPathNameByHandleW"};
 
 }  // namespace

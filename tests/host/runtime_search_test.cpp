@@ -45,7 +45,8 @@ struct SearchMachine {
 // "folder: Java 17.0.9 (its release file), 64-bit (x64): refusal", or "taken".
 std::wstring Described(const RuntimeCandidate& runtime, bool chosen) {
   return runtime.folder + L": " +
-         (runtime.version ? L"Java " + runtime.version->Text() + L" (" + runtime.versionFrom + L")"
+         (runtime.version ? L"Java " + runtime.version->Text() + L" (" +
+                                std::wstring(runtime.versionFrom) + L")"
                           : L"no version") +
          L", " + (runtime.machine ? MachineName(*runtime.machine) : L"no machine") + L": " +
          (chosen                    ? L"taken"
