@@ -30,7 +30,7 @@ constexpr std::array<std::wstring_view, 9> kFolders = {
     L"C:\\Program Files (x86)\\Zulu\\zulu-8",
     L"D:\\\u65e5\u672c\\jdk"};
 constexpr std::array<std::wstring_view, 6> kVersions = {L"1.8", L"1.8.0_392", L"11.0.2",
-                                                        L"17",  L"1.4.2", L"x.y"};
+                                                        L"17",  L"1.4.2",     L"x.y"};
 constexpr std::array<std::wstring_view, 4> kJavaSoftKeys = {
     L"SOFTWARE\\JavaSoft\\Java Runtime Environment\\", L"SOFTWARE\\JavaSoft\\JDK\\",
     L"SOFTWARE\\JavaSoft\\JRE\\", L"SOFTWARE\\JavaSoft\\Java Development Kit\\"};
@@ -65,8 +65,8 @@ std::string JavaImage(FuzzedDataProvider& input) {
 void BuildMachine(FuzzedDataProvider& input, MemoryRegistry& registry, MemoryFileSystem& files,
                   RuntimeSearch& search) {
   for (int count = input.ConsumeIntegralInRange(0, 6); count > 0; --count) {
-    static constexpr std::array<KeyHandle, 3> kRoots = {kHkeyLocalMachine,
-                                                        kHkeyLocalMachine64BitView, kHkeyCurrentUser};
+    static constexpr std::array<KeyHandle, 3> kRoots = {
+        kHkeyLocalMachine, kHkeyLocalMachine64BitView, kHkeyCurrentUser};
     const std::wstring key =
         std::wstring(Pick(input, kJavaSoftKeys)) + std::wstring(Pick(input, kVersions));
     registry.SetString(Pick(input, kRoots), key, L"JavaHome", FolderOf(input));
@@ -79,10 +79,10 @@ void BuildMachine(FuzzedDataProvider& input, MemoryRegistry& registry, MemoryFil
       files.AddFolder(folder + L"\\bin");
     }
     if (input.ConsumeBool()) {
-      files.AddFile(folder + L"\\release", input.ConsumeBool()
-                                               ? "JAVA_VERSION=\"" +
-                                                     input.ConsumeRandomLengthString(12) + "\"\n"
-                                               : input.ConsumeRandomLengthString(64));
+      files.AddFile(folder + L"\\release",
+                    input.ConsumeBool()
+                        ? "JAVA_VERSION=\"" + input.ConsumeRandomLengthString(12) + "\"\n"
+                        : input.ConsumeRandomLengthString(64));
     }
   }
   if (input.ConsumeBool()) {
@@ -118,9 +118,8 @@ void ChooseSettings(FuzzedDataProvider& input, RuntimeSearch& search) {
 
 void PlanFault(FuzzedDataProvider& input, FaultPlan& faults) {
   static constexpr std::array<Operation, 7> kSearchOperations = {
-      Operation::kSubfolders, Operation::kReadBytes, Operation::kFinalPath,
-      Operation::kFileExists, Operation::kOpenKey,   Operation::kEnumKey,
-      Operation::kQueryValue};
+      Operation::kSubfolders, Operation::kReadBytes, Operation::kFinalPath, Operation::kFileExists,
+      Operation::kOpenKey,    Operation::kEnumKey,   Operation::kQueryValue};
   if (!input.ConsumeBool()) {
     return;
   }
@@ -139,7 +138,8 @@ bool Allowed(const RuntimeSearch& search, const RuntimeCandidate& runtime) {
     return false;
   }
   const bool is32 = IsMachine32Bit(*runtime.machine);
-  const bool bitsFit = search.bits == RuntimeBits::kAny || (search.bits == RuntimeBits::k32) == is32;
+  const bool bitsFit =
+      search.bits == RuntimeBits::kAny || (search.bits == RuntimeBits::k32) == is32;
   return bitsFit && !(search.minimum && *runtime.version < *search.minimum) &&
          !(search.maximum && *runtime.version > *search.maximum);
 }

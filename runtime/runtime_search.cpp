@@ -325,7 +325,7 @@ class Search {
     runtime.refusal = Refusal(runtime);
   }
 
-  std::wstring Refusal(const RuntimeCandidate& runtime) const {
+  [[nodiscard]] std::wstring Refusal(const RuntimeCandidate& runtime) const {
     if (!runtime.machine) {
       return L"its java.exe is no Windows program";
     }
@@ -348,7 +348,7 @@ class Search {
 
   // The highest version found since `first` that can be taken; the first
   // found of equal ones.
-  std::optional<std::size_t> Best(std::size_t first) const {
+  [[nodiscard]] std::optional<std::size_t> Best(std::size_t first) const {
     std::optional<std::size_t> best;
     for (std::size_t i = first; i < result_.found.size(); ++i) {
       const RuntimeCandidate& runtime = result_.found[i];

@@ -10,8 +10,8 @@
 #include "platform/win32/unique_any.h"
 #include "platform/win32/win32_system_information.h"
 #include "platform/win32/windows_api.h"
-#include "registry/m_registry.h"
 #include "registry/forwarding_registry.h"
+#include "registry/m_registry.h"
 
 namespace tq {
 namespace {
