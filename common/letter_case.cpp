@@ -1,7 +1,9 @@
 #include "common/letter_case.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <type_traits>
+#include <utility>
 
 #include "common/decimal_text.h"
 #include "common/unicode_text.h"
@@ -108,6 +110,20 @@ std::wstring FoldedName(std::wstring_view name) {
     letter = UpperCaseLetter(letter);
   }
   return folded;
+}
+
+void SortByFoldedName(std::vector<std::wstring>& names) {
+  // An insertion sort: a folder holds a few runtimes, and std::sort's
+  // instantiation would cost the program more than the names ever take.
+  std::vector<std::wstring> folded;
+  folded.reserve(names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    folded.push_back(FoldedName(names[i]));
+    for (std::size_t j = i; j > 0 && folded[j] < folded[j - 1]; --j) {
+      std::swap(folded[j], folded[j - 1]);
+      std::swap(names[j], names[j - 1]);
+    }
+  }
 }
 
 std::wstring InstanceGuardName(const std::wstring& launcherFolder) {

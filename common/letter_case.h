@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tq {
 
@@ -14,6 +15,11 @@ namespace tq {
 // the name with every letter upper-cased; equal folded names are the same
 // registry name, or the same folder.
 std::wstring FoldedName(std::wstring_view name);
+
+// Puts names in the order of their folded names (names that fold alike in
+// the order of their own code units), so a folder listing comes out the
+// same whatever order the system gave it in.
+void SortByFoldedName(std::vector<std::wstring>& names);
 
 // The name of the single-instance guard of a launcher folder, a named object
 // of the machine: "Global\TovaneQuillon.SingleInstance." and the 64-bit

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,13 @@ constexpr bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 std::wstring_view Trimmed(std::wstring_view text);  // without the blanks around it
 std::wstring Quoted(std::wstring_view text);        // in double quotes
+// The parts one after the other, made in one allocation. Long messages and
+// log lines are built so rather than with a chain of +, which inlines a
+// temporary and its clean-up for every part: the program stays small.
+std::wstring Concatenated(std::initializer_list<std::wstring_view> parts);
+// Paths are often written in quotes, as on a command line; the quotes are no
+// part of the folder's name: the text inside them, trimmed.
+std::wstring_view Unquoted(std::wstring_view text);
 
 // A byte of binary data as a number, whatever the sign of char.
 inline std::uint8_t ByteAt(std::string_view bytes, std::size_t at) {

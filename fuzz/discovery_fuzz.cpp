@@ -3,7 +3,8 @@
 // runtime folders and support files exist, the code page, the launcher
 // folder) with at most one platform call made to fail, and checks the run
 // against the rules every run keeps and against the prediction worked out
-// from the machine alone.
+// from the machine alone. Inputs that begin with 0xFF run the settings
+// file's runtime search instead (fuzz/search_fuzzing.cpp).
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/search_fuzzing.h"
 #include "platform/memory/code_pages.h"
 #include "tests/host/run_oracle.h"
 #include "tests/host/whole_run.h"
@@ -198,6 +200,13 @@ void FuzzOnce(FuzzedDataProvider& input) {
 }  // namespace tq::whole_run
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // An input that begins with 0xFF describes a runtime search of the
+  // settings file; any other a machine for the default discovery.
+  if (size > 0 && data[0] == 0xFF) {
+    FuzzedDataProvider input(data + 1, size - 1);
+    tq::fuzz::FuzzSearch(input);
+    return 0;
+  }
   FuzzedDataProvider input(data, size);
   tq::whole_run::FuzzOnce(input);
   return 0;

@@ -17,8 +17,14 @@ constexpr KeyHandle PredefinedRoot(std::uint32_t code) {
   return static_cast<KeyHandle>(static_cast<std::intptr_t>(static_cast<std::int32_t>(code)));
 }
 
+inline constexpr KeyHandle kHkeyCurrentUser = PredefinedRoot(0x80000001U);
 inline constexpr KeyHandle kHkeyLocalMachine = PredefinedRoot(0x80000002U);
 inline constexpr std::uint32_t kKeyRead = 0x20019U;
+
+// Access flags that choose a registry view on 64-bit Windows, where
+// HKLM\SOFTWARE holds one tree for 64-bit programs and one for 32-bit ones.
+inline constexpr std::uint32_t kKeyWow64_64Key = 0x0100U;
+inline constexpr std::uint32_t kKeyWow64_32Key = 0x0200U;
 
 // Registry result codes, as the platform numbers them.
 inline constexpr std::int32_t kErrorSuccess = 0;
@@ -45,7 +51,9 @@ class RegistryProvider {
  public:
   virtual ~RegistryProvider() = default;
 
-  // RegOpenKeyExA(parent, path, options, access, result).
+  // RegOpenKeyExA(parent, path, options, access, result). `access` may name
+  // a registry view (kKeyWow64_64Key or kKeyWow64_32Key); when it names
+  // none, the 32-bit view is read, as the launcher always has.
   virtual std::int32_t OpenKey(KeyHandle parent, const std::string& path, std::uint32_t options,
                                std::uint32_t access, KeyHandle* result) = 0;
 

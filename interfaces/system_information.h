@@ -30,6 +30,9 @@ class SystemInformation {
   // The system's version and the build of the launcher running on it:
   // "Windows 5.1.2600 Service Pack 3; 32-bit launcher".
   virtual std::wstring WindowsVersion() = 0;
+  // True when Windows itself is 64-bit (x64 or ARM64), whatever the build
+  // of the launcher running on it.
+  virtual bool Is64BitWindows() = 0;
 };
 
 }  // namespace tq

@@ -2,12 +2,13 @@
 
 #include <array>
 #include <optional>
+#include <span>
 
 #include "common/decimal_text.h"
+#include "common/paths.h"
 #include "common/text.h"
 #include "interfaces/process_services.h"
 #include "launcher/java_command.h"
-#include "launcher/launcher_paths.h"
 #include "runtime/support_files.h"
 
 namespace tq {
@@ -20,6 +21,30 @@ class SettingResolution {
       : folder_(launcherFolder), process_(process) {}
 
   std::wstring Home(const SettingValue& v) { return choices.javaHome = RuntimeFolder(v); }
+  std::wstring Search(const SettingValue& v) {
+    for (const std::wstring_view word : ListedWords(v.text)) {
+      choices.javaSearch.push_back(
+          static_cast<RuntimeSource>(IndexOfWord(kRuntimeSourceNames, word)));
+    }
+    return {};
+  }
+  std::wstring MinVersion(const SettingValue& v) {
+    choices.minVersion = ParseJavaVersion(v.text);
+    return {};
+  }
+  std::wstring MaxVersion(const SettingValue& v) {
+    choices.maxVersion = ParseJavaVersion(v.text);
+    if (const JavaVersion lowest = choices.minVersion.value_or(DefaultMinimumVersion());
+        *choices.maxVersion < lowest) {
+      Fail(v, L"lower than " + lowest.Text() +
+                  L", the lowest version allowed: no runtime could be taken");
+    }
+    return {};
+  }
+  std::wstring Bits(const SettingValue& v) {
+    choices.javaBits = static_cast<RuntimeBits>(IndexOfWord(kRuntimeBitsNames, v.text));
+    return {};
+  }
   std::wstring Options(const SettingValue& v) { return choices.javaOptions = JavaOptions(v); }
   std::wstring SingleInstance(const SettingValue& v) {
     choices.singleInstance = SameIgnoringAsciiCase(v.text, L"yes");
@@ -76,6 +101,16 @@ class SettingResolution {
     return options;
   }
 
+  // Where the word stands among the key's words, in any case; the parser
+  // let only those through.
+  static std::size_t IndexOfWord(std::span<const std::wstring_view> words, std::wstring_view word) {
+    std::size_t i = 0;
+    while (i + 1 < words.size() && !SameIgnoringAsciiCase(words[i], word)) {
+      ++i;
+    }
+    return i;
+  }
+
   static std::wstring Characters(std::size_t count) {
     return DecimalText(static_cast<long long>(count)) + L" characters";
   }
@@ -93,14 +128,22 @@ class SettingResolution {
 namespace {
 
 constexpr std::array<std::wstring_view, 2> kYesOrNo = {L"yes", L"no"};
+constexpr std::array<WrittenSetting, 1> kHome = {&LaunchSettings::javaHome};
+constexpr std::array<WrittenSetting, 1> kSearch = {&LaunchSettings::javaSearch};
+constexpr std::array<WrittenSetting, 2> kSearchOrHome = {&LaunchSettings::javaSearch,
+                                                         &LaunchSettings::javaHome};
 
 // The keys of the settings file (the README's Deploying section says what
 // each does): a new setting is one entry here, and its tests.
 using enum SettingKind;
 using R = SettingResolution;
 using S = LaunchSettings;
-constexpr std::array<SettingKey, 5> kKeys = {{
+constexpr std::array<SettingKey, 9> kKeys = {{
     {L"Java", L"Home", kPath, {}, &S::javaHome, &R::Home},
+    {L"Java", L"Search", kWords, kRuntimeSourceNames, &S::javaSearch, &R::Search, {}, kHome},
+    {L"Java", L"MinVersion", kVersion, {}, &S::minVersion, &R::MinVersion, kSearch},
+    {L"Java", L"MaxVersion", kVersion, {}, &S::maxVersion, &R::MaxVersion, kSearch},
+    {L"Java", L"Bits", kWord, kRuntimeBitsNames, &S::javaBits, &R::Bits, kSearchOrHome},
     {L"Java", L"Options", kText, {}, &S::javaOptions, &R::Options},
     {L"Launcher", L"SingleInstance", kWord, kYesOrNo, &S::singleInstance, &R::SingleInstance},
     {L"Log", L"File", kPath, {}, &S::logFile, &R::LogFile},

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "launcher/launch_settings.h"
+#include "runtime/java_version.h"
+#include "runtime/runtime_search.h"
 
 namespace tq {
 
@@ -15,6 +18,11 @@ class ProcessServices;
 struct LaunchChoices {
   // The Java runtime folder to take instead of the registry's.
   std::wstring javaHome;
+  // Or the sources to search for one, and the runtimes that may be taken.
+  std::vector<RuntimeSource> javaSearch;
+  std::optional<JavaVersion> minVersion;
+  std::optional<JavaVersion> maxVersion;
+  std::optional<RuntimeBits> javaBits;
   std::wstring javaOptions;
   bool singleInstance = false;
   std::wstring logFile;

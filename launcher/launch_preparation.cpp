@@ -6,6 +6,7 @@
 
 #include "common/decimal_text.h"
 #include "common/error.h"
+#include "common/paths.h"
 #include "common/text.h"
 #include "interfaces/exit_codes.h"
 #include "interfaces/instance_guard.h"
@@ -14,7 +15,7 @@
 #include "interfaces/system_information.h"
 #include "interfaces/user_interface.h"
 #include "launcher/launcher_arguments.h"
-#include "launcher/launcher_paths.h"
+#include "launcher/runtime_settings.h"
 #include "launcher/settings_text.h"
 #include "runtime/decision_log.h"
 #include "runtime/process_end.h"
@@ -40,20 +41,6 @@ std::wstring SettingsProblemMessage(const std::wstring& settingsFile,
 std::wstring AlreadyRunningMessage(const std::wstring& launcherFolder) {
   return L"Tovane Quillon is already running: it was started from\r\n" + launcherFolder +
          L"\r\nand has not ended yet.\r\n\r\nNothing was started.";
-}
-
-// The message box for a runtime of the settings file without java.exe: the
-// line that names it, what was looked for, and why it could not be looked
-// for, if it could not.
-std::wstring NoJavaInConfiguredHomeMessage(const std::wstring& settingsFile,
-                                           const SettingValue& home,
-                                           const std::wstring& javaLookedFor,
-                                           const std::wstring& reason) {
-  return L"The Java runtime that the settings file names has no java.exe.\r\nSettings file: " +
-         settingsFile + L"\r\nLine " + DecimalText(home.line) + L": " +
-         KeyOf(&LaunchSettings::javaHome).Name() + L"=" + home.text + L"\r\nLooked for: " +
-         javaLookedFor + (reason.empty() ? L"" : L"\r\nIt could not be looked for: " + reason) +
-         L"\r\n\r\nNothing was started.";
 }
 
 // The settings file beside the launcher, read in its steps: its bytes, their
@@ -148,15 +135,8 @@ PreparedLaunch Prepare(const Preparation& platform, DecisionLog& log) {
     EndProcessAndLogIt(platform.ui, log, kExitBadSettings);
   }
 
-  PreparedLaunch prepared{resolved->choices, {}};
-  if (!prepared.choices.javaHome.empty()) {
-    const SettingValue home = *resolved->written.javaHome;
-    prepared.javaHome = {
-        prepared.choices.javaHome,
-        [settingsFile, home](const std::wstring& java, const std::wstring& reason) {
-          return NoJavaInConfiguredHomeMessage(settingsFile, home, java, reason);
-        }};
-  }
+  PreparedLaunch prepared{resolved->choices, ConfiguredHomeOf(*resolved, settingsFile),
+                          SearchOf(*resolved, settingsFile, process, platform.system)};
   if (prepared.choices.singleInstance) {
     if (!platform.guard.Claim(folder)) {
       log.Write(L"an application started from " + folder + L" still runs: nothing is started");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "launcher/launch_choices.h"
@@ -30,8 +31,9 @@ struct Preparation {
 // What the settings decided, for the rest of the run.
 struct PreparedLaunch {
   LaunchChoices choices;
-  // The runtime the settings name, for ModMain.
+  // The runtime the settings name, or the search they ask for, for ModMain.
   ConfiguredJavaHome javaHome;
+  std::optional<RuntimeSearch> search;
 };
 
 // Before the splash: the --log switch, the settings file beside the

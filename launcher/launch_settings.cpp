@@ -5,18 +5,10 @@
 
 #include "common/decimal_text.h"
 #include "common/text.h"
+#include "runtime/java_version.h"
 
 namespace tq {
 namespace {
-
-// Paths are often written in quotes, as on a command line; the quotes are no
-// part of the folder's name.
-std::wstring_view Unquoted(std::wstring_view text) {
-  if (text.size() >= 2 && text.front() == L'"' && text.back() == L'"') {
-    return Trimmed(text.substr(1, text.size() - 2));
-  }
-  return text;
-}
 
 // "a, b or c" with last " or ", "a and b" with " and ".
 std::wstring Listed(const std::vector<std::wstring>& items, const wchar_t* last) {
@@ -59,6 +51,10 @@ class Parser {
       if (problem_) {
         return Unexpected<SettingsProblem>{*problem_};
       }
+    }
+    CheckTogether();
+    if (problem_) {
+      return Unexpected<SettingsProblem>{*problem_};
     }
     return settings_;
   }
@@ -123,16 +119,76 @@ class Parser {
       Fail(line, key->Name(),
            L"too long: " + DecimalText(static_cast<long long>(value.size())) +
                L" characters, where " + DecimalText(kLongestSettingValue) + L" is the most");
-    } else if (key->kind == SettingKind::kWord &&
-               std::ranges::none_of(key->words, [&](std::wstring_view word) {
-                 return SameIgnoringAsciiCase(value, word);
-               })) {
-      Fail(line, key->Name(),
-           Quoted(value) + L" is not allowed; write " +
-               Listed({key->words.begin(), key->words.end()}, L" or "));
+    } else if (std::wstring wrong = WrongValue(*key, value); !wrong.empty()) {
+      Fail(line, key->Name(), std::move(wrong));
     } else {
       slot = SettingValue{std::wstring(key->kind == SettingKind::kPath ? Unquoted(value) : value),
                           line};
+    }
+  }
+
+  // What is wrong with a value of the key's kind, or nothing.
+  static std::wstring WrongValue(const SettingKey& key, std::wstring_view value) {
+    const auto isWord = [&](std::wstring_view item) {
+      return std::ranges::any_of(
+          key.words, [&](std::wstring_view word) { return SameIgnoringAsciiCase(item, word); });
+    };
+    const std::wstring words = Listed({key.words.begin(), key.words.end()}, L" or ");
+    switch (key.kind) {
+      case SettingKind::kWord:
+        return isWord(value) ? L"" : Quoted(value) + L" is not allowed; write " + words;
+      case SettingKind::kWords: {
+        std::vector<std::wstring_view> seen;
+        for (const std::wstring_view item : ListedWords(value)) {
+          if (!isWord(item)) {
+            return Quoted(item) + L" is not one of " + words;
+          }
+          if (std::ranges::any_of(seen, [&](auto s) { return SameIgnoringAsciiCase(s, item); })) {
+            return Quoted(item) + L" is named twice";
+          }
+          seen.push_back(item);
+        }
+        return seen.empty() ? L"names nothing; write one or more of " + words : L"";
+      }
+      case SettingKind::kVersion:
+        return ParseJavaVersion(value)
+                   ? L""
+                   : Quoted(value) + L" is not a version; write one as 1.8, 8 or 17.0.9";
+      case SettingKind::kPath:
+      case SettingKind::kText:
+        break;
+    }
+    return {};
+  }
+
+  // Keys that do not go together, checked once every line is read, in the
+  // order of the table.
+  void CheckTogether() {
+    for (const SettingKey& key : SettingKeys()) {
+      const std::optional<SettingValue>& value = settings_.*(key.written);
+      if (!value) {
+        continue;
+      }
+      for (const WrittenSetting other : key.notWith) {
+        if (const std::optional<SettingValue>& beside = settings_.*other) {
+          Fail(value->line, key.Name(),
+               L"not together with " + KeyOf(other).Name() + L" (line " +
+                   DecimalText(beside->line) + L"): name one runtime, or search for one");
+          return;
+        }
+      }
+      if (!key.needsOneOf.empty() &&
+          std::ranges::none_of(key.needsOneOf, [&](WrittenSetting other) {
+            return (settings_.*other).has_value();
+          })) {
+        std::vector<std::wstring> names;
+        for (const WrittenSetting other : key.needsOneOf) {
+          names.push_back(KeyOf(other).Name());
+        }
+        Fail(value->line, key.Name(),
+             L"of use only beside " + Listed(names, L" or ") + L"; add it, or take this line out");
+        return;
+      }
     }
   }
 
@@ -147,13 +203,25 @@ std::wstring SettingKey::Name() const {
   return L"[" + std::wstring(section) + L"] " + std::wstring(name);
 }
 
-const SettingKey& KeyOf(std::optional<SettingValue> LaunchSettings::*written) {
+const SettingKey& KeyOf(WrittenSetting written) {
   const auto keys = SettingKeys();
   return *std::ranges::find(keys, written, &SettingKey::written);
 }
 
 bool LaunchSettings::SingleInstance() const {
   return singleInstance && SameIgnoringAsciiCase(singleInstance->text, L"yes");
+}
+
+std::vector<std::wstring_view> ListedWords(std::wstring_view value) {
+  std::vector<std::wstring_view> items;
+  while (!value.empty()) {
+    const std::size_t comma = std::min(value.find(L','), value.size());
+    if (const std::wstring_view item = Trimmed(value.substr(0, comma)); !item.empty()) {
+      items.push_back(item);
+    }
+    value.remove_prefix(std::min(comma + 1, value.size()));
+  }
+  return items;
 }
 
 SettingsResult<LaunchSettings> ParseSettings(std::wstring_view text) {

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/expected.h"
 
@@ -40,6 +41,10 @@ struct SettingValue {
 // changes nothing.
 struct LaunchSettings {
   std::optional<SettingValue> javaHome;
+  std::optional<SettingValue> javaSearch;
+  std::optional<SettingValue> minVersion;
+  std::optional<SettingValue> maxVersion;
+  std::optional<SettingValue> javaBits;
   std::optional<SettingValue> javaOptions;
   std::optional<SettingValue> singleInstance;  // "yes" or "no", as written
   std::optional<SettingValue> logFile;
@@ -50,10 +55,15 @@ struct LaunchSettings {
 
 // What a key's value may be.
 enum class SettingKind {
-  kPath,  // a file or folder; quotes around it are dropped, empty names none
-  kText,  // anything, as written
-  kWord,  // one of the key's words, in any case
+  kPath,     // a file or folder; quotes around it are dropped, empty names none
+  kText,     // anything, as written
+  kWord,     // one of the key's words, in any case
+  kWords,    // some of the key's words, each once, between commas
+  kVersion,  // a Java version: 1.8, 8, 17.0.9
 };
+
+// Where a value of the settings file goes as written.
+using WrittenSetting = std::optional<SettingValue> LaunchSettings::*;
 
 class SettingResolution;
 
@@ -65,9 +75,13 @@ struct SettingKey {
   std::wstring_view section;
   std::wstring_view name;
   SettingKind kind;
-  std::span<const std::wstring_view> words;  // of a kWord value
-  std::optional<SettingValue> LaunchSettings::*written;
+  std::span<const std::wstring_view> words;  // of a kWord or kWords value
+  WrittenSetting written;
   std::wstring (SettingResolution::*resolve)(const SettingValue& value);
+  // Keys it is of use only beside (one of them at least), and keys it cannot
+  // stand beside.
+  std::span<const WrittenSetting> needsOneOf{};
+  std::span<const WrittenSetting> notWith{};
 
   // "[Java] Home".
   [[nodiscard]] std::wstring Name() const;
@@ -76,14 +90,18 @@ struct SettingKey {
 // Every key, in the order the decision log tells them: the table in
 // launcher/launch_choices.cpp, beside how each value is resolved.
 std::span<const SettingKey> SettingKeys();
-const SettingKey& KeyOf(std::optional<SettingValue> LaunchSettings::*written);
+const SettingKey& KeyOf(WrittenSetting written);
 
 // Reads the text of a settings file. Section and key names match without
 // regard to case; lines that begin with ';' or '#' are comments; blank lines
 // are fine. An unknown section or key, a key given twice, a value that is not
-// allowed and a line that is no "key=value" are problems: a typo must not be
-// silently ignored.
+// allowed, a line that is no "key=value" and keys that do not go together are
+// problems: a typo must not be silently ignored.
 SettingsResult<LaunchSettings> ParseSettings(std::wstring_view text);
+
+// The items of a kWords value, trimmed, empty ones left out: "JavaSoft,
+// Folders" gives "JavaSoft" and "Folders".
+std::vector<std::wstring_view> ListedWords(std::wstring_view value);
 
 // The longest a value may be as written.
 inline constexpr std::size_t kLongestSettingValue = 32767;

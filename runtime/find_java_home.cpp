@@ -42,30 +42,14 @@ std::wstring RuntimeDirectoryOf(const RegVariant& javaHome) {
 
 }  // namespace
 
-void ModMain::TakeConfiguredHome() {
-  const std::wstring java = configuredHome_.folder + L"\\bin\\java.exe";
-  Log(L"Java runtime from the settings file, no registry search: " + configuredHome_.folder);
-  std::wstring reason;
-  bool found = false;
-  try {
-    found = TheFileSystem().FileExists(java);
-  } catch (const Error& error) {
-    reason = error.description();
-  }
-  if (!found) {
-    Log(L"no java.exe at " + java);
-    ui_.ShowMessage(configuredHome_.noJavaMessage(java, reason));
-    End(kExitNoJavaRuntime);
-  }
-  Log(L"java.exe found: " + java);
-  JavaHomePath = configuredHome_.folder;
-  InstallCommSupport(configuredHome_.folder);
-}
-
 void ModMain::FindJavaHome() {
   JavaHomePath.clear();
   if (!configuredHome_.folder.empty()) {
     TakeConfiguredHome();
+    return;
+  }
+  if (search_) {
+    TakeSearchedRuntime();
     return;
   }
   Error pending{0, {}};

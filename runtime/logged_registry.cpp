@@ -1,17 +1,23 @@
 #include "runtime/logged_registry.h"
 
+#include <utility>
+
 #include "common/decimal_text.h"
 #include "runtime/decision_log.h"
 
 namespace tq {
 
-std::wstring LoggedRegistry::NameOf(KeyHandle key) {
+LoggedRegistry::KeyName LoggedRegistry::NameOf(KeyHandle key) {
   if (key == kHkeyLocalMachine) {
-    return L"HKEY_LOCAL_MACHINE";
+    return {L"HKEY_LOCAL_MACHINE"};
+  }
+  if (key == kHkeyCurrentUser) {
+    return {L"HKEY_CURRENT_USER"};
   }
   const auto found = names_.find(key);
-  return found != names_.end() ? found->second
-                               : L"(key " + DecimalText(static_cast<long long>(key)) + L")";
+  return found != names_.end()
+             ? found->second
+             : KeyName{L"(key " + DecimalText(static_cast<long long>(key)) + L")"};
 }
 
 std::int32_t LoggedRegistry::OpenKey(KeyHandle parent, const std::string& path,
@@ -21,15 +27,17 @@ std::int32_t LoggedRegistry::OpenKey(KeyHandle parent, const std::string& path,
   if (!log_.IsOn()) {
     return status;
   }
-  std::wstring name = NameOf(parent);
+  KeyName key = NameOf(parent);
   if (!path.empty()) {
-    name += L"\\" + registry_.FromAnsi(path);
+    key.name += L"\\" + registry_.FromAnsi(path);
   }
+  key.view64Bit = key.view64Bit || (access & kKeyWow64_64Key) != 0;
+  const std::wstring shown = key.name + (key.view64Bit ? L" (64-bit view)" : L"");
   if (status == kErrorSuccess && result != nullptr) {
-    names_[*result] = name;
-    log_.Write(L"registry key opened: " + name);
+    names_[*result] = std::move(key);
+    log_.Write(L"registry key opened: " + shown);
   } else {
-    log_.Write(L"registry key not opened (error " + DecimalText(status) + L"): " + name);
+    log_.Write(L"registry key not opened (error " + DecimalText(status) + L"): " + shown);
   }
   return status;
 }

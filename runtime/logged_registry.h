@@ -31,12 +31,18 @@ class LoggedRegistry final : public RegistryProvider {
   std::wstring FromAnsi(const std::string& bytes) override { return registry_.FromAnsi(bytes); }
 
  private:
-  std::wstring NameOf(KeyHandle key);
+  struct KeyName {
+    std::wstring name;
+    // Opened in the 64-bit view, or below a key that was.
+    bool view64Bit = false;
+  };
+
+  KeyName NameOf(KeyHandle key);
 
   RegistryProvider& registry_;
   DecisionLog& log_;
   // The full names of the keys opened and not yet closed.
-  std::map<KeyHandle, std::wstring> names_;
+  std::map<KeyHandle, KeyName> names_;
 };
 
 }  // namespace tq

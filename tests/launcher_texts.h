@@ -53,4 +53,32 @@ inline std::wstring AlreadyRunning(const std::wstring& launcherFolder) {
          L"\r\nand has not ended yet.\r\n\r\nNothing was started.";
 }
 
+// --- The runtime the settings ask for ------------------------------------------
+
+// The runtime [Java] Home names is not of the bitness [Java] Bits asks for:
+// `why` says what it is ("It is 64-bit (x64), while ...").
+inline std::wstring HomeRefused(const std::wstring& settingsFile, const std::wstring& homeLine,
+                                const std::wstring& bitsLine, const std::wstring& java,
+                                const std::wstring& why) {
+  return L"The Java runtime that the settings file names cannot be taken.\r\nSettings file: " +
+         settingsFile + L"\r\n" + homeLine + L"\r\n" + bitsLine + L"\r\njava.exe: " + java +
+         L"\r\n" + why + L".\r\n\r\nNothing was started.";
+}
+
+// A search that took no runtime: its line, what it allowed, and what it
+// found, a "- folder (source, Java version): why not\r\n" line each.
+inline std::wstring NoRuntimeTaken(const std::wstring& settingsFile, const std::wstring& searchLine,
+                                   const std::wstring& allowed, const std::wstring& found) {
+  return L"No Java runtime that the settings file allows was found.\r\nSettings file: " +
+         settingsFile + L"\r\n" + searchLine + L"\r\nAllowed: " + allowed + L"\r\n\r\n" + found +
+         L"\r\nInstall a Java runtime that the settings allow, or name one with [Java] Home in "
+         L"place of [Java] Search.\r\n\r\nNothing was started.";
+}
+
+// Why a 64-bit runtime is not taken for the serial-port support.
+inline std::wstring NeedsA32BitJava(const std::wstring& machine) {
+  return L"it is " + machine +
+         L", while the serial-port support (Win32com.dll) needs a 32-bit Java";
+}
+
 }  // namespace tq::text

@@ -7,26 +7,30 @@ namespace tq {
 namespace {
 
 // In the order of Operation.
-constexpr std::array<std::string_view, kOperationCount> kOperationNames = {"RegOpenKeyExA",
-                                                                           "RegEnumKeyA",
-                                                                           "RegQueryValueExA",
-                                                                           "RegCloseKey",
-                                                                           "CreateFileSystem",
-                                                                           "FileExists",
-                                                                           "CopyFile",
-                                                                           "LauncherFolder",
-                                                                           "WorkingDirectory",
-                                                                           "ChangeWorkingDirectory",
-                                                                           "StartHidden",
-                                                                           "ToDouble",
-                                                                           "LauncherProgram",
-                                                                           "ExpandEnvironment",
-                                                                           "WaitForStartedProgram",
-                                                                           "ReadFile",
-                                                                           "TemporaryFolder",
-                                                                           "OpenLog",
-                                                                           "AppendLog",
-                                                                           "ClaimGuard"};
+constexpr std::array<std::string_view, kOperationCount> kOperationNames = {
+    "RegOpenKeyExA",
+    "RegEnumKeyA",
+    "RegQueryValueExA",
+    "RegCloseKey",
+    "CreateFileSystem",
+    "FileExists",
+    "CopyFile",
+    "LauncherFolder",
+    "WorkingDirectory",
+    "ChangeWorkingDirectory",
+    "StartHidden",
+    "ToDouble",
+    "LauncherProgram",
+    "ExpandEnvironment",
+    "WaitForStartedProgram",
+    "ReadFile",
+    "TemporaryFolder",
+    "OpenLog",
+    "AppendLog",
+    "ClaimGuard",
+    "FindFirstFileW",
+    "ReadBytes",
+    "GetFinalPathNameByHandleW"};
 
 }  // namespace
 

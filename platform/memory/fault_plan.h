@@ -17,7 +17,7 @@
 namespace tq {
 
 // Every platform operation the launcher calls through its interfaces; the
-// last is kClaimGuard.
+// last is kFinalPath.
 enum class Operation {
   kOpenKey,
   kEnumKey,
@@ -39,8 +39,11 @@ enum class Operation {
   kOpenLog,
   kAppendLog,
   kClaimGuard,
+  kSubfolders,
+  kReadBytes,
+  kFinalPath,
 };
-inline constexpr std::size_t kOperationCount = static_cast<std::size_t>(Operation::kClaimGuard) + 1;
+inline constexpr std::size_t kOperationCount = static_cast<std::size_t>(Operation::kFinalPath) + 1;
 inline constexpr auto kAllOperations = [] {
   std::array<Operation, kOperationCount> all{};
   for (std::size_t i = 0; i < kOperationCount; ++i) {

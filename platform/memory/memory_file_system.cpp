@@ -1,10 +1,12 @@
 #include "platform/memory/memory_file_system.h"
 
+#include <algorithm>
 #include <memory>
 #include <string_view>
 #include <utility>
 
 #include "common/error.h"
+#include "common/letter_case.h"
 
 namespace tq {
 
@@ -59,13 +61,81 @@ std::wstring FileName(const std::wstring& tidyPath) {
 
 }  // namespace
 
+std::wstring MemoryFileSystem::Resolved(const std::wstring& path) const {
+  std::wstring tidy = Tidy(path);
+  // Bounded, as the system bounds a chain of links (and a loop of them).
+  for (int links = 0; links < 32 && !links_.empty(); ++links) {
+    // The first link on the way: a part of the path that ends at a
+    // separator or at its end.
+    const std::wstring key = Folded(tidy);
+    std::size_t end = 0;
+    auto link = links_.end();
+    while (link == links_.end() && end != key.size()) {
+      end = std::min(key.find(L'\\', end + 1), key.size());
+      link = links_.find(std::wstring_view(key).substr(0, end));
+    }
+    if (link == links_.end()) {
+      break;
+    }
+    tidy = Tidy(link->second + tidy.substr(end));
+  }
+  return tidy;
+}
+
+const MemoryFileSystem::File& MemoryFileSystem::FileToOpen(const std::wstring& resolved) const {
+  const std::wstring key = Folded(resolved);
+  const auto file = files_.find(key);
+  if (file != files_.end()) {
+    return file->second;
+  }
+  if (folders_.contains(key)) {
+    throw PermissionDenied();
+  }
+  const std::size_t slash = key.find_last_of(L'\\');
+  if (slash != std::wstring::npos && !folders_.contains(std::wstring_view(key).substr(0, slash))) {
+    throw PathNotFound();
+  }
+  throw FileNotFound();
+}
+
 bool MemoryFileSystem::FileExists(const std::wstring& path) {
   recorder_.Enter(Operation::kFileExists, path);
   // A name with a closing separator asks for a folder, never a file.
   if (path.empty() || IsSeparator(path.back())) {
     return false;
   }
-  return files_.contains(Key(path));
+  return files_.contains(links_.empty() ? Key(path) : Folded(Resolved(path)));
+}
+
+std::vector<std::wstring> MemoryFileSystem::Subfolders(const std::wstring& folder) {
+  recorder_.Enter(Operation::kSubfolders, folder);
+  const std::wstring prefix = Folded(Resolved(folder)) + L"\\";
+  std::vector<std::wstring> names;
+  for (auto inside = folders_.lower_bound(prefix);
+       inside != folders_.end() && inside->first.starts_with(prefix); ++inside) {
+    if (inside->first.find(L'\\', prefix.size()) == std::wstring::npos) {
+      names.push_back(FileName(inside->second.path));
+    }
+  }
+  SortByFoldedName(names);
+  return names;
+}
+
+std::string MemoryFileSystem::ReadBytes(const std::wstring& path, std::size_t limit) {
+  recorder_.Enter(Operation::kReadBytes, path);
+  const File& file = FileToOpen(Resolved(path));
+  if (file.refusesReads) {
+    throw PermissionDenied();
+  }
+  return file.contents.substr(0, limit);
+}
+
+std::wstring MemoryFileSystem::FinalPath(const std::wstring& path) {
+  recorder_.Enter(Operation::kFinalPath, path);
+  const std::wstring resolved = Resolved(path);
+  // Opened as the Win32 layer opens it, folders too.
+  const auto folder = folders_.find(Folded(resolved));
+  return folder != folders_.end() ? folder->second.path : FileToOpen(resolved).path;
 }
 
 void MemoryFileSystem::CopyFile(const std::wstring& source, const std::wstring& destinationFolder) {
@@ -123,6 +193,19 @@ void MemoryFileSystem::RefuseWrites(const std::wstring& folder) {
   folders_.at(Key(folder)).refusesWrites = true;
 }
 
+void MemoryFileSystem::AddLink(const std::wstring& link, const std::wstring& target) {
+  const std::wstring tidy = Tidy(link);
+  const std::size_t slash = tidy.find_last_of(L'\\');
+  if (slash != std::wstring::npos) {
+    AddFolder(tidy.substr(0, slash));
+  }
+  links_[Folded(tidy)] = target;
+}
+
+void MemoryFileSystem::RefuseReads(const std::wstring& path) {
+  files_.at(Key(path)).refusesReads = true;
+}
+
 bool MemoryFileSystem::HasFolder(const std::wstring& path) const {
   return folders_.contains(Key(path));
 }
@@ -156,6 +239,13 @@ class MemoryFileSystemView final : public FileSystem {
   void CopyFile(const std::wstring& source, const std::wstring& destinationFolder) override {
     files_.CopyFile(source, destinationFolder);
   }
+  std::vector<std::wstring> Subfolders(const std::wstring& folder) override {
+    return files_.Subfolders(folder);
+  }
+  std::string ReadBytes(const std::wstring& path, std::size_t limit) override {
+    return files_.ReadBytes(path, limit);
+  }
+  std::wstring FinalPath(const std::wstring& path) override { return files_.FinalPath(path); }
 
  private:
   MemoryFileSystem& files_;

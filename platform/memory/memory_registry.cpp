@@ -12,6 +12,7 @@ MemoryRegistry::MemoryRegistry(FaultPlan& faults, CodePage codePage)
     : faults_(faults),
       codePage_(codePage),
       localMachine_(std::make_unique<Key>()),
+      localMachine64BitView_(std::make_unique<Key>()),
       currentUser_(std::make_unique<Key>()) {}
 
 MemoryRegistry::~MemoryRegistry() = default;
@@ -49,7 +50,9 @@ std::int32_t MemoryRegistry::OpenKey(KeyHandle parent, const std::string& path,
   if (const std::int32_t failure = Count(kOpenKey); failure != kErrorSuccess) {
     return answer(failure);
   }
-  Key* key = KeyOf(parent);
+  Key* key = parent == kHkeyLocalMachine && (access & kKeyWow64_64Key) != 0
+                 ? localMachine64BitView_.get()
+                 : KeyOf(parent);
   if (key == nullptr) {
     return answer(kErrorInvalidHandle);
   }

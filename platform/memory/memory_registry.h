@@ -16,17 +16,24 @@
 
 namespace tq {
 
-inline constexpr KeyHandle kHkeyCurrentUser = PredefinedRoot(0x80000001U);
+// For building only: the root of HKEY_LOCAL_MACHINE's 64-bit view, which a
+// key opened from kHkeyLocalMachine with kKeyWow64_64Key reads. Odd, so no
+// handle the registry hands out (multiples of four) and no predefined root
+// is ever this value; the registry's calls do not take it.
+inline constexpr KeyHandle kHkeyLocalMachine64BitView = 0x3;
 inline constexpr std::int32_t kErrorInvalidHandle = 6;
 inline constexpr std::int32_t kErrorInvalidParameter = 87;
 
 // A registry in memory that answers like advapi32's ANSI calls: a tree of
 // keys with typed values below the predefined roots HKEY_LOCAL_MACHINE and
 // HKEY_CURRENT_USER, handles it hands out and takes back, and a code page of
-// its own. Names are found without regard to letter case and enumerate in the
-// order they were created. Tests build it through the Create/Set methods,
-// make calls fail through the fault plan, and watch the calls through calls()
-// and OpenHandleCount().
+// its own. HKEY_LOCAL_MACHINE has two trees, as on 64-bit Windows: the 32-bit
+// view every call reads, and the 64-bit view a key opened from the root with
+// kKeyWow64_64Key reads (keys opened below it stay there). HKEY_CURRENT_USER
+// has one, as its SOFTWARE key is shared between the views. Names are found without regard to
+// letter case and enumerate in the order they were created. Tests build it through the Create/Set
+// methods, make calls fail through the fault plan, and watch the calls through calls() and
+// OpenHandleCount().
 class MemoryRegistry final : public RegistryProvider {
  public:
   // The registry's operations, as calls() records them.
@@ -64,8 +71,9 @@ class MemoryRegistry final : public RegistryProvider {
   std::string ToAnsi(const std::wstring& text) override;
   std::wstring FromAnsi(const std::string& bytes) override;
 
-  // --- Building. `key` is a predefined root or an open handle; paths are
-  // backslash-separated and every missing key on the way is created.
+  // --- Building. `key` is a predefined root, kHkeyLocalMachine64BitView or
+  // an open handle; paths are backslash-separated and every missing key on
+  // the way is created.
   void CreateKey(KeyHandle key, std::wstring_view path);
   void SetValue(KeyHandle key, std::wstring_view path, std::wstring_view name, std::uint32_t type,
                 std::vector<std::uint8_t> data);
@@ -109,6 +117,7 @@ class MemoryRegistry final : public RegistryProvider {
   FaultPlan& faults_;
   CodePage codePage_;
   std::unique_ptr<Key> localMachine_;
+  std::unique_ptr<Key> localMachine64BitView_;
   std::unique_ptr<Key> currentUser_;
   std::unordered_map<KeyHandle, Key*> handles_;
   KeyHandle nextHandle_ = 0x100;

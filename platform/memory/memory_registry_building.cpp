@@ -7,7 +7,7 @@
 namespace tq {
 
 MemoryRegistry::Key& MemoryRegistry::KeyAt(KeyHandle key, std::wstring_view path) {
-  Key* current = KeyOf(key);
+  Key* current = key == kHkeyLocalMachine64BitView ? localMachine64BitView_.get() : KeyOf(key);
   if (current == nullptr) {
     throw std::invalid_argument("not a root or an open key");
   }

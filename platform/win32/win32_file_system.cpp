@@ -1,9 +1,14 @@
 #include "platform/win32/win32_file_system.h"
 
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "common/decimal_text.h"
 #include "common/error.h"
+#include "common/letter_case.h"
+#include "platform/win32/file_bytes.h"
+#include "platform/win32/unique_any.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/windows_api.h"
 
@@ -103,6 +108,16 @@ TemporaryFile CopyToTemporary(const std::wstring& source, const std::wstring& fo
   throw ErrorFromWin32(ERROR_FILE_EXISTS);
 }
 
+// A path as programs write it, from the system's "\\\\?\\" form of it.
+std::wstring WithoutLongPathPrefix(const std::wstring& path) {
+  constexpr std::wstring_view kUncPrefix = L"\\\\?\\UNC\\";
+  constexpr std::wstring_view kLongPrefix = L"\\\\?\\";
+  if (path.starts_with(kUncPrefix)) {
+    return L"\\\\" + path.substr(kUncPrefix.size());
+  }
+  return path.starts_with(kLongPrefix) ? path.substr(kLongPrefix.size()) : path;
+}
+
 }  // namespace
 
 bool Win32FileSystem::FileExists(const std::wstring& path) {
@@ -133,6 +148,75 @@ void Win32FileSystem::CopyFile(const std::wstring& source, const std::wstring& d
     ThrowCopyFailure(GetLastError(), source, destinationFolder);
   }
   temporary.Release();
+}
+
+std::vector<std::wstring> Win32FileSystem::Subfolders(const std::wstring& folder) {
+  const std::wstring pattern = folder + (EndsWithSeparator(folder) ? L"*" : L"\\*");
+  WIN32_FIND_DATAW found{};
+  const UniqueFindHandle find(FindFirstFileW(pattern.c_str(), &found));
+  if (!find) {
+    const DWORD code = GetLastError();
+    // No folder there. A file in its place shows as ERROR_DIRECTORY or,
+    // under Wine, ERROR_INVALID_NAME.
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ||
+        code == ERROR_INVALID_NAME || code == ERROR_DIRECTORY) {
+      return {};
+    }
+    throw ErrorFromWin32(code);
+  }
+  std::vector<std::wstring> names;
+  do {
+    const std::wstring name = found.cFileName;
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && name != L"." && name != L"..") {
+      names.push_back(name);
+    }
+  } while (FindNextFileW(find.get(), &found));
+  ThrowLastErrorIf(GetLastError() != ERROR_NO_MORE_FILES);
+  // The system lists in the order its file system keeps, which differs
+  // between NTFS, FAT and network shares.
+  SortByFoldedName(names);
+  return names;
+}
+
+std::string Win32FileSystem::ReadBytes(const std::wstring& path, std::size_t limit) {
+  const UniqueHandle file = OpenToRead(path);
+  ThrowLastErrorIf(!file);
+  return ReadUpTo(file.get(), limit);
+}
+
+std::wstring Win32FileSystem::FinalPath(const std::wstring& path) {
+  // No access asked for: the handle only names the file. Backup semantics
+  // let a folder open too.
+  const UniqueHandle file(CreateFileW(path.c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  ThrowLastErrorIf(!file);
+  // Windows Vista and later; imported, it would keep the launcher from
+  // starting on Windows XP.
+  using GetFinalPathNameByHandleFunction = DWORD WINAPI(HANDLE, wchar_t*, DWORD, DWORD);
+  auto* const finalPathOf = ProcedureAddress<GetFinalPathNameByHandleFunction>(
+      GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW");
+  if (finalPathOf == nullptr) {
+    return path;
+  }
+  constexpr DWORD kNormalizedDosName = 0;  // FILE_NAME_NORMALIZED | VOLUME_NAME_DOS
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    // The length written when it fits, else the size needed with its NUL.
+    const DWORD length = finalPathOf(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()),
+                                     kNormalizedDosName);
+    if (length == 0) {
+      // The file opened, so the path as given leads to it; the system only
+      // cannot name it otherwise (a volume without a drive letter).
+      return path;
+    }
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      break;
+    }
+    buffer.resize(length);
+  }
+  return WithoutLongPathPrefix(std::wstring(buffer.begin(), buffer.end()));
 }
 
 std::unique_ptr<FileSystem> CreateWin32FileSystem() { return std::make_unique<Win32FileSystem>(); }

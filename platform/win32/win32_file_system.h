@@ -17,10 +17,17 @@ namespace tq {
 // "Permission denied" when the folder or an existing destination refuses the
 // file (a read-only destination is refused, not made writable), otherwise the
 // system's code and message.
+//
+// Subfolders, ReadBytes and FinalPath give the system's errors as
+// ErrorFromWin32 maps them: 53 for a missing file, 76 for a missing folder on
+// the way, 70 for a folder read as a file or a refused read.
 class Win32FileSystem final : public FileSystem {
  public:
   bool FileExists(const std::wstring& path) override;
   void CopyFile(const std::wstring& source, const std::wstring& destinationFolder) override;
+  std::vector<std::wstring> Subfolders(const std::wstring& folder) override;
+  std::string ReadBytes(const std::wstring& path, std::size_t limit) override;
+  std::wstring FinalPath(const std::wstring& path) override;
 };
 
 // The factory for ModMain.

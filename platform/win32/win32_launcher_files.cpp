@@ -1,9 +1,8 @@
 #include "platform/win32/win32_launcher_files.h"
 
-#include <vector>
-
 #include "common/error.h"
 #include "platform/win32/ansi_text.h"
+#include "platform/win32/file_bytes.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/windows_api.h"
 
@@ -11,10 +10,7 @@ namespace tq {
 
 std::optional<std::string> Win32LauncherFiles::ReadFile(const std::wstring& path,
                                                         std::size_t limit) {
-  // Others may read and write the file meanwhile (Notepad keeps none open).
-  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const UniqueHandle file = OpenToRead(path);
   if (!file) {
     const DWORD code = GetLastError();
     // No file is no error; a folder of that name is one, and so is a
@@ -24,21 +20,8 @@ std::optional<std::string> Win32LauncherFiles::ReadFile(const std::wstring& path
     }
     throw ErrorFromWin32(code);
   }
-  std::string bytes;
-  std::vector<char> chunk(4096);
-  for (;;) {
-    DWORD read = 0;
-    ThrowLastErrorIf(
-        !::ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr));
-    if (read == 0) {
-      return bytes;
-    }
-    bytes.append(chunk.data(), read);
-    if (bytes.size() > limit) {
-      bytes.resize(limit + 1);
-      return bytes;
-    }
-  }
+  // One byte beyond the limit tells a file that is too large.
+  return ReadUpTo(file.get(), limit + 1);
 }
 
 std::wstring Win32LauncherFiles::FromAnsi(const std::string& bytes) { return AnsiToWide(bytes); }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "common/paths.h"
 #include "interfaces/process_services.h"
-#include "launcher/launcher_paths.h"
 #include "platform/win32/unique_any.h"
 
 namespace tq {

@@ -13,6 +13,7 @@ namespace {
 // Key handles travel as numbers as wide as an HKEY, the predefined roots
 // sign-extended as the Windows headers define them.
 static_assert(sizeof(HKEY) == sizeof(KeyHandle), "a key handle must hold an HKEY");
+static_assert(kKeyWow64_64Key == KEY_WOW64_64KEY && kKeyWow64_32Key == KEY_WOW64_32KEY);
 
 HKEY ToHkey(KeyHandle key) { return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key)); }
 
@@ -26,12 +27,14 @@ std::int32_t Win32Registry::OpenKey(KeyHandle parent, const std::string& path,
                                     std::uint32_t options, std::uint32_t access,
                                     KeyHandle* result) {
   // The serial-port support DLL is 32-bit, so only a Java runtime registered
-  // for 32-bit programs can serve: every key is read in the 32-bit view, in
-  // the 64-bit build too. A 32-bit program on 64-bit Windows reads that view
-  // anyway, and 32-bit Windows has no other and ignores the flag.
+  // for 32-bit programs can serve: a key is read in the 32-bit view unless
+  // the caller names a view, in the 64-bit build too. A 32-bit program on
+  // 64-bit Windows reads that view anyway, and 32-bit Windows has no other
+  // and ignores the flags.
+  const std::uint32_t view =
+      (access & (kKeyWow64_64Key | kKeyWow64_32Key)) != 0 ? 0 : KEY_WOW64_32KEY;
   HKEY opened = nullptr;
-  const LONG status =
-      RegOpenKeyExA(ToHkey(parent), path.c_str(), options, access | KEY_WOW64_32KEY, &opened);
+  const LONG status = RegOpenKeyExA(ToHkey(parent), path.c_str(), options, access | view, &opened);
   if (status == ERROR_SUCCESS && result != nullptr) {
     *result = FromHkey(opened);
   }

@@ -76,11 +76,20 @@ std::wstring Win32SystemInformation::WindowsVersion() {
 #ifdef _WIN64
   text += L"; the 64-bit build of the launcher";
 #else
-  BOOL wow64 = FALSE;
-  IsWow64Process(GetCurrentProcess(), &wow64);
-  text += wow64 ? L"; the 32-bit launcher on 64-bit Windows" : L"; the 32-bit launcher";
+  text += Is64BitWindows() ? L"; the 32-bit launcher on 64-bit Windows" : L"; the 32-bit launcher";
 #endif
   return text;
+}
+
+bool Win32SystemInformation::Is64BitWindows() {
+#ifdef _WIN64
+  return true;
+#else
+  // A 32-bit program on 64-bit Windows, x64 or ARM64, runs under WOW64.
+  // Windows XP SP3's kernel32 has the call, so it is imported.
+  BOOL wow64 = FALSE;
+  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+#endif
 }
 
 }  // namespace tq

@@ -11,6 +11,7 @@ class Win32SystemInformation final : public SystemInformation {
   unsigned long ProcessId() override;
   std::wstring LauncherVersion() override;
   std::wstring WindowsVersion() override;
+  bool Is64BitWindows() override;
 };
 
 }  // namespace tq

@@ -44,7 +44,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
     PreparedLaunch prepared = PrepareLaunch({ui, process, files, system, guard}, log);
     // Lives as long as the process: it is the module's state.
     ModMain modMain(loggedRegistry, &CreateWin32FileSystem, numbers, ui, log,
-                    std::move(prepared.javaHome));
+                    std::move(prepared.javaHome), std::move(prepared.search));
     frmSplash.Show([&] { RunTimerTick(ui, process, modMain, prepared.choices, log); });
     const int closed = RunMessageLoop();
     SplashClosedByTheUser(log);

@@ -1,7 +1,8 @@
 // What a deployer puts beside the launcher: a settings file that names a
 // private Java runtime and its options, the decision log, Java's output in a
 // file, one running application per folder, and a clear box for every
-// mistake in the file. Launchers without a settings file are the other
+// mistake in the file; a search for the runtime where a deployer cannot know
+// its folder. Launchers without a settings file are the other
 // suites' business: they must behave as they always did.
 
 #include <iostream>
@@ -15,6 +16,7 @@
 #include "tests/e2e/window_watch.h"
 #include "tests/launcher_expectations.h"
 #include "tests/launcher_texts.h"
+#include "tests/pe_images.h"
 
 namespace tq::e2e {
 namespace {
@@ -158,7 +160,8 @@ TEST_F(SettingsTest, EveryMistakeInTheFileIsOneBoxBeforeTheSplashAndNothingStart
        L"Line 3: [Jave] is not a section of this file; its sections are [Java], [Launcher] and "
        L"[Log]"},
       {L"Key", "[Java]\r\nHomeDir=jre\r\n",
-       L"Line 2, [Java] HomeDir: not a key of [Java]; its keys are Home, Options"},
+       L"Line 2, [Java] HomeDir: not a key of [Java]; its keys are Home, Search, MinVersion, "
+       L"MaxVersion, Bits, Options"},
       {L"Value", "[Launcher]\r\nSingleInstance=maybe\r\n",
        L"Line 2, [Launcher] SingleInstance: \"maybe\" is not allowed; write yes or no"},
       {L"Long", "[Log]\r\nFile=" + std::string(300, 'l') + "\r\n", L""},
@@ -353,6 +356,78 @@ TEST_F(SettingsTest, OneRunningApplicationAFolderForAsLongAsJavaRunsThenANewStar
   ASSERT_EQ(after.size(), 3U) << "no new start after the application ended";
   EXPECT_TRUE(std::any_of(after.begin(), after.end(),
                           [&](const StandInRecord& r) { return r.parentPid == fourth.pid(); }));
+}
+
+// --- The runtime search of the settings file ----------------------------------
+
+// What the settings must add for the stand-in java.exe to be taken: it is
+// of this build, as this program is; nothing for the 32-bit one (the search
+// takes 32-bit runtimes), Bits=64 for the other.
+std::string BitsForTheStandIn() { return sizeof(void*) == 4 ? "" : "Bits=64\r\n"; }
+
+// A Java 9-style key in the 64-bit registry view, pointing at a 64-bit
+// runtime, is refused with Bits left as it is (32, for the serial-port DLL):
+// one box says what was found and why it was not taken, then the end.
+TEST_F(SettingsTest, ASearchRefusesThe64BitRuntimeOfThe64BitViewInOneBox) {
+  RegistryScope view64(KEY_WOW64_64KEY);
+  const std::wstring jdk = scratch.path() + L"\\jdk-17 64";
+  WriteFileBytes(jdk + L"\\bin\\java.exe", pe_images::PeImage(0x8664));  // x64
+  WriteFileBytes(jdk + L"\\release", "JAVA_VERSION=\"17.0.9\"\r\n");
+  view64.SetString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\JavaSoft\\JRE\\17", L"JavaHome", jdk);
+  const LauncherLayout layout =
+      LayOutWithSettings(L"Tovane Search 64", "[Java]\r\nSearch=JavaSoft\r\n");
+  WatchedProcess launcher = StartLauncher(layout, records.Environment());
+
+  ASSERT_NO_FATAL_FAILURE(AnswerMessageBoxes(
+      launcher,
+      {text::NoRuntimeTaken(layout.folder() + L"\\" + kSettingsName,
+                            L"Line 2: [Java] Search=JavaSoft", L"Java 1.5 or later, 32-bit",
+                            L"Found, and not taken:\r\n- " + jdk + L" (JavaSoft, Java 17.0.9): " +
+                                text::NeedsA32BitJava(L"64-bit (x64)") + L"\r\n")}));
+  ExpectEndedWithoutLaunchAfterOk(launcher);
+}
+
+// JAVA_HOME leads to a runtime too old, so the distributions' folders are
+// searched: the runtime in Eclipse Adoptium with its release file is taken,
+// gets the support files and is started; a folder without java.exe beside
+// it is no runtime.
+TEST_F(SettingsTest, ASearchGoesFromJavaHomeToTheFoldersAndStartsTheRuntimeOfEclipseAdoptium) {
+  const SupportFolder support(SupportFolder::State::kProvided);
+  const LauncherLayout layout = LayOutWithSettings(
+      L"Tovane Search", "[Java]\r\nSearch=JAVA_HOME, Folders\r\n" + BitsForTheStandIn() +
+                            "[Log]\r\nFile=search.log\r\n");
+  const std::wstring programFiles = scratch.path() + L"\\Program Files";
+  const JavaRuntimeFolder old(scratch.path() + L"\\jre1.4", programs.standInJava);
+  WriteFileBytes(old.home() + L"\\release", "JAVA_VERSION=\"1.4.2_19\"\n");
+  const JavaRuntimeFolder temurin(programFiles + L"\\Eclipse Adoptium\\jre-8.0.392.8-hotspot",
+                                  programs.standInJava);
+  WriteFileBytes(temurin.home() + L"\\release",
+                 "IMPLEMENTOR=\"Eclipse Adoptium\"\nJAVA_VERSION=\"1.8.0_392\"\n");
+  WriteFileBytes(programFiles + L"\\Eclipse Adoptium\\docs\\README.txt", "no runtime");
+  EnvironmentOverrides environment = records.Environment();
+  for (const wchar_t* name : {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432"}) {
+    environment.emplace_back(name, programFiles);
+  }
+  environment.emplace_back(L"JAVA_HOME", old.home() + L"\\");
+  WatchedProcess launcher = StartLauncher(layout, environment);
+
+  const StandInRecord java =
+      ExpectOneJavaStarted(launcher, layout, temurin.java(), L"\"" + temurin.java() + L"\"");
+  const std::optional<DWORD> exit = launcher.WaitForExit(kWholeRun);
+  ASSERT_TRUE(exit);
+  EXPECT_EQ(*exit, kExitStarted);
+  for (const expected::SupportFile& file : expected::kSupportFiles) {
+    EXPECT_TRUE(IsFile(temurin.home() + expected::PathInRuntime(file))) << "not copied";
+  }
+  const std::string log = ReadFileBytes(layout.folder() + L"\\search.log");
+  for (const std::string& line : std::vector<std::string>{
+           "runtime " + Utf8(old.home()) + " (JAVA_HOME=" + Utf8(old.home()) +
+               "\\): Java 1.4.2_19 (from its release file)",
+           "older than 1.5, the lowest version allowed",
+           "runtime " + Utf8(temurin.home()) + " (Folders): Java 1.8.0_392 (from its release file)",
+           "chosen: " + Utf8(temurin.home())}) {
+    EXPECT_NE(log.find(line), std::string::npos) << "the log lacks: " << line << "\n" << log;
+  }
 }
 
 }  // namespace

@@ -212,6 +212,12 @@ std::vector<Fault> FailureKinds(Operation operation) {
       return {diskFull};
     case Operation::kToDouble:
       return {{operation, 0, 13, L"Type mismatch"}};
+    // Only the runtime search calls these, and only a settings file asks for
+    // the search: no scenario here calls them, so the sweep meets none.
+    case Operation::kSubfolders:
+    case Operation::kReadBytes:
+    case Operation::kFinalPath:
+      return {fileNotFound, pathNotFound, {operation, 0, 70, L"Permission denied"}};
   }
   return {};
 }

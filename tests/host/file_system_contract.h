@@ -131,9 +131,54 @@ TYPED_TEST_P(FileSystemContract, CopyIsRefusedByAReadOnlyFileOrAFolderOfTheName)
   EXPECT_TRUE(this->world.FileNames(this->root + L"\\ext").empty());
 }
 
+TYPED_TEST_P(FileSystemContract, SubfoldersAreTheFoldersInsideByTheirFoldedNames) {
+  const std::wstring java = this->root + L"\\Java";
+  for (const wchar_t* folder : {L"\\zulu-8", L"\\_old", L"\\jdk-17\\bin", L"\\JRE1.8"}) {
+    this->world.AddFolder(java + folder);
+  }
+  this->world.AddFile(java + L"\\readme.txt", "x", false);
+  using Names = std::vector<std::wstring>;
+  const Names all = {L"jdk-17", L"JRE1.8", L"zulu-8", L"_old"};
+  for (const auto& [folder, names] :
+       std::vector<std::pair<std::wstring, Names>>{{java, all},
+                                                   {java + L"\\", all},
+                                                   {java + L"\\jdk-17", {L"bin"}},
+                                                   {java + L"\\jdk-17\\bin", {}},
+                                                   {java + L"\\readme.txt", {}},
+                                                   {this->root + L"\\missing\\deeper", {}}}) {
+    EXPECT_EQ(this->files.Subfolders(folder), names) << testing::PrintToString(folder);
+  }
+}
+
+TYPED_TEST_P(FileSystemContract, ReadBytesGivesTheFileUpToTheLimitOrRaises) {
+  const std::wstring java = this->root + L"\\jdk\\bin\\java.exe";
+  this->world.AddFile(java, this->content, false);
+  FileSystem& files = this->files;
+  for (const std::size_t limit : {std::size_t{0}, std::size_t{5000}, std::size_t{1000000}}) {
+    ExpectBytes(files.ReadBytes(java, limit), this->content.substr(0, limit));
+  }
+  ExpectError([&] { files.ReadBytes(java + L"w", 4); }, 53, L"File not found");
+  ExpectError([&] { files.ReadBytes(this->root + L"\\jre\\release", 4); }, 76, L"Path not found");
+  ExpectError([&] { files.ReadBytes(this->root + L"\\jdk", 4); }, 70, L"Permission denied");
+}
+
+TYPED_TEST_P(FileSystemContract, FinalPathNamesAPlainFileAsGivenAndRaisesForAMissingOne) {
+  const std::wstring java = this->root + L"\\jdk\\bin\\java.exe";
+  this->world.AddFile(java, "MZ", false);
+  FileSystem& files = this->files;
+
+  EXPECT_EQ(files.FinalPath(java), java);
+  ExpectError([&] { files.FinalPath(this->root + L"\\jdk\\bin\\javaw.exe"); }, 53,
+              L"File not found");
+  ExpectError([&] { files.FinalPath(this->root + L"\\missing\\java.exe"); }, 76, L"Path not found");
+}
+
 REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, FileExistsOnlyForAFile,
                             CopyPutsTheWholeFileUnderItsNameInTheFolder,
                             CopyReportsAMissingSourceOrFolder,
-                            CopyIsRefusedByAReadOnlyFileOrAFolderOfTheName);
+                            CopyIsRefusedByAReadOnlyFileOrAFolderOfTheName,
+                            SubfoldersAreTheFoldersInsideByTheirFoldedNames,
+                            ReadBytesGivesTheFileUpToTheLimitOrRaises,
+                            FinalPathNamesAPlainFileAsGivenAndRaisesForAMissingOne);
 
 }  // namespace tq

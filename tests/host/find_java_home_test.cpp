@@ -9,8 +9,8 @@
 #include "platform/memory/memory_process_services.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_user_interface.h"
+#include "registry/forwarding_registry.h"
 #include "runtime/mod_main.h"
-#include "tests/forwarding_registry.h"
 #include "tests/launcher_expectations.h"
 #include "tests/launcher_texts.h"
 

@@ -24,8 +24,10 @@
 #include "runtime/decision_log.h"
 #include "runtime/logged_registry.h"
 #include "runtime/mod_main.h"
+#include "runtime/pe_image.h"
 #include "tests/launcher_expectations.h"
 #include "tests/launcher_texts.h"
+#include "tests/pe_images.h"
 
 namespace tq {
 namespace {
@@ -120,8 +122,13 @@ class PreparationTest : public ::testing::Test {
   void Run() {
     try {
       PreparedLaunch prepared = PrepareLaunch({ui, process, launcherFiles, system, guard}, log);
-      ModMain modMain{
-          loggedRegistry, factory.Bind(), numbers, ui, log, std::move(prepared.javaHome)};
+      ModMain modMain{loggedRegistry,
+                      factory.Bind(),
+                      numbers,
+                      ui,
+                      log,
+                      std::move(prepared.javaHome),
+                      std::move(prepared.search)};
       RunTimerTick(ui, process, modMain, prepared.choices, log);
     } catch (const ProcessEnded&) {
     }
@@ -161,10 +168,10 @@ TEST_F(PreparationTest, WithoutSettingsOrSwitchTheRunIsTheOneItAlwaysWas) {
 TEST_F(PreparationTest, ABadSettingsFileIsOneBoxNamingFileLineSettingAndStartsNothing) {
   launcherFiles.AddFile(L"C:\\App\\TovaneQuillon.ini", "[Java]\r\nHome=jre\r\nHeap=512m\r\n");
   Run();
-  EXPECT_EQ(ui.messages,
-            std::vector<std::wstring>{text::BadSettings(
-                L"C:\\App\\TovaneQuillon.ini",
-                L"Line 3, [Java] Heap: not a key of [Java]; its keys are Home, Options")});
+  EXPECT_EQ(ui.messages, std::vector<std::wstring>{text::BadSettings(
+                             L"C:\\App\\TovaneQuillon.ini",
+                             L"Line 3, [Java] Heap: not a key of [Java]; its keys are Home, "
+                             L"Search, MinVersion, MaxVersion, Bits, Options")});
   EXPECT_EQ(ui.exitCode, kExitBadSettings);
   EXPECT_FALSE(ui.splashClosed);
   EXPECT_TRUE(process.started.empty());
@@ -235,6 +242,60 @@ TEST_F(PreparationTest, TheLogTellsEveryDecisionAndTheWaitStaysTenSeconds) {
     at = found == std::string::npos ? at : found;
   }
   EXPECT_EQ(process.started.at(0).options.outputFile, L"C:\\App\\java.log");
+}
+
+// The runtime the settings name or search for, by its bitness: a search
+// takes a 32-bit one; Home with Bits refuses another in one box; Home alone
+// starts it and the log says what it means for the serial port.
+TEST_F(PreparationTest, TheRuntimeOfTheSettingsIsTakenByItsBitness) {
+  const std::wstring settingsFile = L"C:\\App\\TovaneQuillon.ini";
+  files.AddFile(L"C:\\jdk64\\bin\\java.exe", pe_images::PeImage(kMachineAmd64));
+  files.AddFile(L"C:\\PF\\Zulu\\zulu-8\\bin\\java.exe",
+                pe_images::PeImage(kMachineI386, {{8, 0, 3920, 8}}));
+  process.environment = {{L"PROGRAMFILES", L"C:\\PF"}};
+  for (const std::wstring home : {L"C:\\jdk64", L"C:\\PF\\Zulu\\zulu-8"}) {
+    for (const expected::SupportFile& file : expected::kSupportFiles) {
+      files.AddFile(home + expected::PathInRuntime(file), "in place");
+    }
+  }
+  struct Case {
+    const char* settings;
+    const wchar_t* started;  // the runtime started, or nothing
+    std::vector<std::wstring> messages;
+    const char* logged;
+  };
+  const std::vector<Case> cases = {
+      {"[Java]\r\nSearch=Folders, JAVA_HOME\r\n", L"C:\\PF\\Zulu\\zulu-8", {}, ""},
+      {"[Java]\r\nHome=C:\\jdk64\r\nBits=32\r\n",
+       nullptr,
+       {text::HomeRefused(settingsFile, L"Line 2: [Java] Home=C:\\jdk64", L"Line 3: [Java] Bits=32",
+                          L"C:\\jdk64\\bin\\java.exe",
+                          L"I" + text::NeedsA32BitJava(L"64-bit (x64)").substr(1))},
+       ""},
+      {"[Java]\r\nHome=C:\\jdk64\r\n[Log]\r\nFile=C:\\Temp\\tq.log\r\n",
+       L"C:\\jdk64",
+       {},
+       "this runtime is 64-bit (x64): the serial-port support DLL (Win32com.dll) is 32-bit and "
+       "will not load in it"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.settings);
+    launcherFiles.AddFile(settingsFile, c.settings);
+    ui.messages.clear();
+    process.started.clear();
+    Run();
+    EXPECT_EQ(ui.messages, c.messages);
+    if (c.started != nullptr) {
+      ASSERT_EQ(process.started.size(), 1U);
+      EXPECT_EQ(
+          process.started[0].commandLine.rfind(std::wstring(c.started) + L"\\bin\\java.exe ", 0),
+          0U);
+    } else {
+      EXPECT_EQ(ui.exitCode, kExitNoJavaRuntime);
+      EXPECT_TRUE(process.started.empty());
+    }
+    EXPECT_NE(Log(L"C:\\Temp\\tq.log").find(c.logged), std::string::npos);
+  }
 }
 
 TEST_F(PreparationTest, OneInstanceAFolderAndTheGuardGoesWithTheApplication) {

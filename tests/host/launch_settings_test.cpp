@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "common/paths.h"
 #include "common/unicode_text.h"
 #include "launcher/launch_choices.h"
-#include "launcher/launcher_paths.h"
 #include "launcher/settings_text.h"
 #include "platform/memory/code_pages.h"
 #include "platform/memory/memory_process_services.h"
@@ -124,7 +124,7 @@ TEST(SettingsFileTest, EveryMistakeIsNamedByItsLineAndSetting) {
       {L"[Java]\nHome=jre\n[Jav]", 3, L"",
        L"[Jav] is not a section of this file; its sections are [Java], [Launcher] and [Log]"},
       {L"[Java]\nHomme=jre", 2, L"[Java] Homme",
-       L"not a key of [Java]; its keys are Home, Options"},
+       L"not a key of [Java]; its keys are Home, Search, MinVersion, MaxVersion, Bits, Options"},
       {L"[Log]\nHome=jre", 2, L"[Log] Home", L"not a key of [Log]; its keys are File, JavaOutput"},
       {L"Home=jre", 1, L"Home", L"outside any section; put [Java], [Launcher] or [Log] above it"},
       {L"[Java]\nHome=a\n\nhome=b", 4, L"[Java] Home", L"given twice; first on line 2"},
@@ -234,6 +234,63 @@ TEST(LauncherPathsTest, TheSettingsFileAndTheLogAreNamedAfterTheProgram) {
   EXPECT_EQ(ProgramBaseName(L"C:\\My App.v2\\Tovane Server.exe"), L"Tovane Server");
   EXPECT_EQ(FolderOfPath(L"C:\\TovaneQuillon.exe"), L"C:\\");
   EXPECT_EQ(FolderOfPath(L"\\\\server\\share\\TovaneQuillon.exe"), L"\\\\server\\share");
+}
+
+// The search's keys: the words and versions each takes, the keys each needs
+// or cannot stand beside, and bounds no runtime could meet; every mistake
+// with its line.
+TEST_F(ResolveSettingsTest, TheSearchKeysTakeTheirWordsAndVersionsAndGoTogetherAsTheyMust) {
+  const SettingsResult<ResolvedSettings> resolved = Resolve(
+      L"[Java]\nSearch = folders, JAVA_HOME ,javasoft\nMinVersion=1.8\nMaxVersion=17\nBits=ANY");
+  ASSERT_TRUE(resolved);
+  const LaunchChoices& choices = resolved->choices;
+  EXPECT_EQ(choices.javaSearch, (std::vector{RuntimeSource::kFolders, RuntimeSource::kJavaHome,
+                                             RuntimeSource::kJavaSoft}));
+  EXPECT_EQ(choices.minVersion->Text(), L"1.8");
+  EXPECT_EQ(choices.maxVersion->Text(), L"17");
+  EXPECT_EQ(choices.javaBits, RuntimeBits::kAny);
+  EXPECT_EQ(Resolve(L"[Java]\nHome=jre\nBits=32")->choices.javaBits, RuntimeBits::k32);
+
+  struct Case {
+    const wchar_t* text;
+    int line;
+    const wchar_t* setting;
+    const wchar_t* what;
+  };
+  const std::vector<Case> cases = {
+      {L"[Java]\nSearch=JavaSoft, Registry", 2, L"[Java] Search",
+       L"\"Registry\" is not one of JavaSoft, JAVA_HOME, PATH or Folders"},
+      {L"[Java]\nSearch=PATH, path", 2, L"[Java] Search", L"\"path\" is named twice"},
+      {L"[Java]\nSearch= , ", 2, L"[Java] Search",
+       L"names nothing; write one or more of JavaSoft, JAVA_HOME, PATH or Folders"},
+      {L"[Java]\nSearch=PATH\nMinVersion=eight", 3, L"[Java] MinVersion",
+       L"\"eight\" is not a version; write one as 1.8, 8 or 17.0.9"},
+      {L"[Java]\nHome=jre\nSearch=PATH", 3, L"[Java] Search",
+       L"not together with [Java] Home (line 2): name one runtime, or search for one"},
+      {L"[Java]\nMaxVersion=11", 2, L"[Java] MaxVersion",
+       L"of use only beside [Java] Search; add it, or take this line out"},
+      {L"[Java]\nBits=64", 2, L"[Java] Bits",
+       L"of use only beside [Java] Search or [Java] Home; add it, or take this line out"},
+      {L"[Java]\nBits=16\nHome=jre", 2, L"[Java] Bits",
+       L"\"16\" is not allowed; write 32, 64 or any"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
+    const SettingsResult<LaunchSettings> parsed = ParseSettings(c.text);
+    ASSERT_FALSE(parsed);
+    EXPECT_EQ(parsed.error().line, c.line);
+    EXPECT_EQ(parsed.error().setting, c.setting);
+    EXPECT_EQ(parsed.error().what, c.what);
+  }
+  for (const auto& [text, lowest] :
+       {std::pair{L"MinVersion=11\nMaxVersion=1.8", L"11"}, std::pair{L"MaxVersion=1.4", L"1.5"}}) {
+    const SettingsResult<ResolvedSettings> unmet =
+        Resolve(std::wstring(L"[Java]\nSearch=PATH\n") + text);
+    ASSERT_FALSE(unmet);
+    EXPECT_EQ(unmet.error().setting, L"[Java] MaxVersion");
+    EXPECT_EQ(unmet.error().what, std::wstring(L"lower than ") + lowest +
+                                      L", the lowest version allowed: no runtime could be taken");
+  }
 }
 
 }  // namespace

@@ -56,5 +56,27 @@ TEST(MemoryFileSystemTest, AFolderThatRefusesWritesRefusesTheCopy) {
                                                       L"FileExists C:\\jre\\lib\\a.jar"}));
 }
 
+TEST(MemoryFileSystemTest, LinksLeadToTheirTargetsAndARefusedReadRaises) {
+  Journal journal;
+  FaultPlan faults;
+  MemoryFileSystem files(journal, faults);
+  const std::wstring java = L"C:\\Program Files\\Java\\jre1.8.0_391\\bin\\java.exe";
+  files.AddFile(java, "MZ\x90");
+  files.AddLink(L"C:\\ProgramData\\Oracle\\Java\\javapath\\java.exe", java);
+  files.AddLink(L"C:\\jre", L"C:\\Program Files\\Java\\jre1.8.0_391");
+
+  for (const std::wstring link :
+       {L"C:\\ProgramData\\Oracle\\Java\\javapath\\java.exe", L"c:\\JRE\\bin\\java.exe"}) {
+    SCOPED_TRACE(testing::PrintToString(link));
+    EXPECT_EQ(files.FinalPath(link), java);
+    EXPECT_TRUE(files.FileExists(link));
+    EXPECT_EQ(files.ReadBytes(link, 2), "MZ");
+  }
+  EXPECT_EQ(files.Subfolders(L"C:\\jre"), std::vector<std::wstring>{L"bin"});
+
+  files.RefuseReads(java);
+  ExpectError([&] { files.ReadBytes(L"C:\\jre\\bin\\java.exe", 2); }, 70, L"Permission denied");
+}
+
 }  // namespace
 }  // namespace tq

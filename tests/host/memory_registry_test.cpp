@@ -15,9 +15,10 @@ class MemoryRegistryTest : public ::testing::Test {
   FaultPlan faults;
   MemoryRegistry registry{faults};
 
-  KeyHandle Open(const std::string& path, KeyHandle parent = kHkeyLocalMachine) {
+  KeyHandle Open(const std::string& path, KeyHandle parent = kHkeyLocalMachine,
+                 std::uint32_t access = kKeyRead) {
     KeyHandle handle = 0;
-    EXPECT_EQ(registry.OpenKey(parent, path, 0, kKeyRead, &handle), kErrorSuccess) << path;
+    EXPECT_EQ(registry.OpenKey(parent, path, 0, access, &handle), kErrorSuccess) << path;
     return handle;
   }
 };
@@ -108,6 +109,34 @@ TEST_F(MemoryRegistryTest, HooksFailAChosenCallAndChangeValuesBetweenQueries) {
   EXPECT_EQ(registry.CallCount(MemoryRegistry::kOpenKey), 3U);
   EXPECT_EQ(registry.CallCount(MemoryRegistry::kQueryValue), 2U);
   EXPECT_EQ(registry.calls()[1].result, kErrorAccessDenied);
+}
+
+TEST_F(MemoryRegistryTest, HklmHasA64BitViewThatOnlyItsFlagOpensAndHkcuHasOne) {
+  registry.CreateKey(kHkeyLocalMachine64BitView, L"SOFTWARE\\JRE\\17");
+  registry.CreateKey(kHkeyLocalMachine, L"SOFTWARE\\Java Runtime Environment");
+  registry.CreateKey(kHkeyCurrentUser, L"Software\\JDK");
+  const KeyHandle view64 = Open("SOFTWARE", kHkeyLocalMachine, kKeyRead | kKeyWow64_64Key);
+  const struct {
+    KeyHandle parent;
+    std::string path;
+    std::uint32_t access;
+    std::int32_t result;
+  } cases[] = {
+      {kHkeyLocalMachine, "SOFTWARE\\JRE\\17", kKeyRead | kKeyWow64_64Key, kErrorSuccess},
+      {kHkeyLocalMachine, "SOFTWARE\\JRE", kKeyRead, kErrorFileNotFound},
+      {kHkeyLocalMachine, "SOFTWARE\\JRE", kKeyRead | kKeyWow64_32Key, kErrorFileNotFound},
+      {kHkeyLocalMachine, "SOFTWARE\\Java Runtime Environment", kKeyRead, kErrorSuccess},
+      {kHkeyLocalMachine, "SOFTWARE\\Java Runtime Environment", kKeyWow64_64Key,
+       kErrorFileNotFound},
+      // Below a key of the 64-bit view, whatever the flags.
+      {view64, "JRE\\17", kKeyRead | kKeyWow64_32Key, kErrorSuccess},
+      {kHkeyCurrentUser, "Software\\JDK", kKeyRead, kErrorSuccess},
+      {kHkeyCurrentUser, "Software\\JDK", kKeyRead | kKeyWow64_64Key, kErrorSuccess},
+  };
+  for (const auto& c : cases) {
+    KeyHandle key = 0;
+    EXPECT_EQ(registry.OpenKey(c.parent, c.path, 0, c.access, &key), c.result) << c.path;
+  }
 }
 
 TEST(CodePagesTest, Windows1252MapsEveryByteBothWays) {

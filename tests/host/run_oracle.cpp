@@ -149,6 +149,11 @@ class Story {
                                         failure ? failure->description : std::wstring()));
       End(1);
     }
+    // With a log, its java.exe is read for the log to say its bitness; what
+    // the read gives changes nothing else.
+    if (!logFile_.empty()) {
+      calls_.Fails(Operation::kReadBytes);
+    }
     javaHomePath_ = configuredHome_;
     InstallCommSupport(configuredHome_);
   }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -133,6 +134,10 @@ TEST(Win32SystemInformationTest, TellsTheWindowsVersionTheBuildAndTheTimeSinceSt
   EXPECT_LT(since, 3600U * 1000U);
   EXPECT_GE(system.Now().year, 2024);
   EXPECT_EQ(system.ProcessId(), GetCurrentProcessId());
+  // Only 64-bit Windows has a folder of 32-bit system files, in either build.
+  std::array<wchar_t, MAX_PATH> folder{};
+  EXPECT_EQ(system.Is64BitWindows(),
+            GetSystemWow64DirectoryW(folder.data(), static_cast<UINT>(folder.size())) != 0);
 }
 
 }  // namespace

@@ -3,13 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/error.h"
 #include "platform/win32/unique_any.h"
+#include "platform/win32/win32_system_information.h"
 #include "platform/win32/windows_api.h"
+#include "registry/forwarding_registry.h"
 #include "registry/m_registry.h"
-#include "tests/forwarding_registry.h"
 
 namespace tq {
 namespace {
@@ -228,6 +230,26 @@ TEST_F(Win32RegistryTest, TextCrossesTheAnsiCodePage) {
   const SubKeyCollection names = RegEnumSubKeys(registry, root, L"");
   EXPECT_EQ(std::vector<std::wstring>(names.begin(), names.end()),
             (std::vector<std::wstring>{L"Values", L"\u00C4rger"}));
+}
+
+TEST(Win32RegistryViewTest, AKeyOfThe64BitViewOpensOnlyWithItsFlag) {
+  if (!Win32SystemInformation().Is64BitWindows()) {
+    GTEST_SKIP() << "32-bit Windows has one registry view";
+  }
+  const std::wstring path = L"SOFTWARE\\TovaneQuillonView" + std::to_wstring(GetCurrentProcessId());
+  UniqueHkey created;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
+                            KEY_READ | KEY_WOW64_64KEY, nullptr, created.put(), nullptr),
+            ERROR_SUCCESS);
+  Win32Registry registry;
+  for (const auto& [access, result] : {std::pair{kKeyRead | kKeyWow64_64Key, kErrorSuccess},
+                                       std::pair{kKeyRead, kErrorFileNotFound},
+                                       std::pair{kKeyRead | kKeyWow64_32Key, kErrorFileNotFound}}) {
+    KeyHandle key = 0;
+    EXPECT_EQ(registry.OpenKey(kHkeyLocalMachine, registry.ToAnsi(path), 0, access, &key), result);
+    registry.CloseKey(key);
+  }
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), KEY_WOW64_64KEY, 0);
 }
 
 }  // namespace

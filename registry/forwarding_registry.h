@@ -1,9 +1,9 @@
 #pragma once
 
-// A registry provider that passes every call on to another one, so a test
-// provider that changes or watches a few calls overrides only those and
-// calls ForwardingRegistry's for the rest. Host, Windows and fuzz tests share
-// it: it needs nothing but the provider interface.
+// A registry provider that passes every call on to another one, so one that
+// changes or watches a few calls overrides only those and calls
+// ForwardingRegistry's for the rest: the 64-bit view of the runtime search,
+// and the tests' registries that fail or watch a call.
 
 #include <cstdint>
 #include <string>

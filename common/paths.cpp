@@ -1,4 +1,4 @@
-#include "launcher/launcher_paths.h"
+#include "common/paths.h"
 
 #include "common/text.h"
 
