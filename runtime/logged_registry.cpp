@@ -23,13 +23,13 @@ LoggedRegistry::KeyName LoggedRegistry::NameOf(KeyHandle key) {
 std::int32_t LoggedRegistry::OpenKey(KeyHandle parent, const std::string& path,
                                      std::uint32_t options, std::uint32_t access,
                                      KeyHandle* result) {
-  const std::int32_t status = registry_.OpenKey(parent, path, options, access, result);
+  const std::int32_t status = ForwardingRegistry::OpenKey(parent, path, options, access, result);
   if (!log_.IsOn()) {
     return status;
   }
   KeyName key = NameOf(parent);
   if (!path.empty()) {
-    key.name += L"\\" + registry_.FromAnsi(path);
+    key.name += L"\\" + FromAnsi(path);
   }
   key.view64Bit = key.view64Bit || (access & kKeyWow64_64Key) != 0;
   const std::wstring shown = key.name + (key.view64Bit ? L" (64-bit view)" : L"");
@@ -44,7 +44,7 @@ std::int32_t LoggedRegistry::OpenKey(KeyHandle parent, const std::string& path,
 
 std::int32_t LoggedRegistry::CloseKey(KeyHandle key) {
   names_.erase(key);
-  return registry_.CloseKey(key);
+  return ForwardingRegistry::CloseKey(key);
 }
 
 }  // namespace tq
