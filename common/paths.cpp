@@ -44,6 +44,13 @@ std::wstring PathFrom(const std::wstring& folder, const std::wstring& path) {
   return folder + L"\\" + path;
 }
 
+std::wstring WithoutClosingSeparators(std::wstring folder) {
+  while (folder.size() > 3 && IsPathSeparator(folder.back())) {
+    folder.pop_back();
+  }
+  return folder;
+}
+
 std::wstring SiblingFile(const std::wstring& program, const std::wstring& extension) {
   return WithoutExe(program) + extension;
 }

@@ -18,6 +18,10 @@ std::wstring FolderOfPath(const std::wstring& path);
 // "\\server\share" as they stand.
 std::wstring PathFrom(const std::wstring& folder, const std::wstring& path);
 
+// The folder without the separators that close it: "C:\\jre\\" names the
+// folder "C:\\jre"; a drive's root ("C:\\") keeps its own.
+std::wstring WithoutClosingSeparators(std::wstring folder);
+
 // The file beside the program named after it, with another extension:
 // "C:\App\TovaneQuillon.exe" and L".ini" give "C:\App\TovaneQuillon.ini".
 std::wstring SiblingFile(const std::wstring& program, const std::wstring& extension);

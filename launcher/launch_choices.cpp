@@ -74,12 +74,8 @@ class SettingResolution {
 
   // With room below it for the files the launcher puts there.
   std::wstring RuntimeFolder(const SettingValue& value) {
-    std::wstring home = FullPath(value);
-    // "C:\jre\" names the folder "C:\jre"; the launcher adds its own
-    // backslash before bin and lib.
-    while (home.size() > 3 && IsPathSeparator(home.back())) {
-      home.pop_back();
-    }
+    // The launcher adds its own backslash before bin and lib.
+    const std::wstring home = WithoutClosingSeparators(FullPath(value));
     const std::size_t room = kLongestPath - LongestPathInRuntime();
     if (home.size() > room) {
       Fail(value, L"too long: " + home + L" has " + Characters(home.size()) + L", and " +

@@ -67,14 +67,6 @@ constexpr std::wstring_view kReleaseFile = L"\\release";
 constexpr std::wstring_view kJavaProgram = L"\\bin\\java.exe";
 constexpr std::size_t kLargestReleaseFile = std::size_t{64} * 1024;
 
-std::wstring Joined(std::wstring_view folder, std::wstring_view name) {
-  std::wstring path(folder);
-  if (!path.empty() && !IsPathSeparator(path.back())) {
-    path += L'\\';
-  }
-  return path + std::wstring(name);
-}
-
 bool StartsWithIgnoringCase(std::wstring_view text, std::wstring_view prefix) {
   return text.size() >= prefix.size() &&
          FoldedName(text.substr(0, prefix.size())) == FoldedName(prefix);
@@ -87,11 +79,7 @@ std::wstring FileNameOf(const std::wstring& path) {
 
 // A folder as a source names it: without quotes and closing backslashes.
 std::wstring RuntimeFolder(std::wstring_view written) {
-  std::wstring folder(Unquoted(Trimmed(written)));
-  while (folder.size() > 3 && IsPathSeparator(folder.back())) {
-    folder.pop_back();
-  }
-  return folder;
+  return WithoutClosingSeparators(std::wstring(Unquoted(Trimmed(written))));
 }
 
 bool IsAbsolutePath(std::wstring_view path) {
@@ -202,7 +190,7 @@ class Search {
       if (!IsAbsolutePath(entry)) {
         continue;
       }
-      const std::wstring java = Joined(entry, L"java.exe");
+      const std::wstring java = PathFrom(entry, L"java.exe");
       try {
         if (!files_.FileExists(java)) {
           continue;
@@ -234,18 +222,18 @@ class Search {
     log_.Write(roots.empty() ? L"no program folder is set" : L"in the program folders " + listed);
     for (const std::wstring& root : roots) {
       for (const DistributionFolder& distribution : kDistributionFolders) {
-        const std::wstring folder = Joined(root, distribution.name);
+        const std::wstring folder = PathFrom(root, std::wstring(distribution.name));
         for (const std::wstring& name : ListFolder(folder)) {
           if (!StartsWithIgnoringCase(name, distribution.runtimePrefix)) {
             continue;
           }
-          const std::wstring runtime = Joined(folder, name);
+          const std::wstring runtime = PathFrom(folder, name);
           if (HoldsJava(runtime)) {
             Consider(RuntimeSource::kFolders, runtime, L"Folders", {});
           } else if (distribution.oneLevelDeeper) {
             for (const std::wstring& inner : ListFolder(runtime)) {
-              if (HoldsJava(Joined(runtime, inner))) {
-                Consider(RuntimeSource::kFolders, Joined(runtime, inner), L"Folders", {});
+              if (HoldsJava(PathFrom(runtime, inner))) {
+                Consider(RuntimeSource::kFolders, PathFrom(runtime, inner), L"Folders", {});
               }
             }
           }
