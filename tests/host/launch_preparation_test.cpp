@@ -244,19 +244,15 @@ TEST_F(PreparationTest, TheLogTellsEveryDecisionAndTheWaitStaysTenSeconds) {
   EXPECT_EQ(process.started.at(0).options.outputFile, L"C:\\App\\java.log");
 }
 
-// The runtime the settings name or search for, by its bitness: a search
-// takes a 32-bit one; Home with Bits refuses another in one box; Home alone
-// starts it and the log says what it means for the serial port.
+// The runtime the settings name, by its bitness (a search's choice is the
+// search test's and the end-to-end tests'): Home with Bits refuses another
+// in one box; Home alone starts it and the log says what it means for the
+// serial port.
 TEST_F(PreparationTest, TheRuntimeOfTheSettingsIsTakenByItsBitness) {
   const std::wstring settingsFile = L"C:\\App\\TovaneQuillon.ini";
   files.AddFile(L"C:\\jdk64\\bin\\java.exe", pe_images::PeImage(kMachineAmd64));
-  files.AddFile(L"C:\\PF\\Zulu\\zulu-8\\bin\\java.exe",
-                pe_images::PeImage(kMachineI386, {{8, 0, 3920, 8}}));
-  process.environment = {{L"PROGRAMFILES", L"C:\\PF"}};
-  for (const std::wstring home : {L"C:\\jdk64", L"C:\\PF\\Zulu\\zulu-8"}) {
-    for (const expected::SupportFile& file : expected::kSupportFiles) {
-      files.AddFile(home + expected::PathInRuntime(file), "in place");
-    }
+  for (const expected::SupportFile& file : expected::kSupportFiles) {
+    files.AddFile(L"C:\\jdk64" + expected::PathInRuntime(file), "in place");
   }
   struct Case {
     const char* settings;
@@ -265,7 +261,6 @@ TEST_F(PreparationTest, TheRuntimeOfTheSettingsIsTakenByItsBitness) {
     const char* logged;
   };
   const std::vector<Case> cases = {
-      {"[Java]\r\nSearch=Folders, JAVA_HOME\r\n", L"C:\\PF\\Zulu\\zulu-8", {}, ""},
       {"[Java]\r\nHome=C:\\jdk64\r\nBits=32\r\n",
        nullptr,
        {text::HomeRefused(settingsFile, L"Line 2: [Java] Home=C:\\jdk64", L"Line 3: [Java] Bits=32",

@@ -135,6 +135,23 @@ TEST(SettingsFileTest, EveryMistakeIsNamedByItsLineAndSetting) {
       {L"[Java]\nHome jre", 2, L"", L"\"Home jre\" is not a setting: write key=value, as Home=jre"},
       {L"[Java]\n=jre", 2, L"", L"\"=jre\" is not a setting: write key=value, as Home=jre"},
       {L"[Java\nHome=jre", 1, L"", L"\"[Java\" is not a section: a section line is [Name]"},
+      // The search's keys: their words and versions, and the keys they need
+      // or cannot stand beside.
+      {L"[Java]\nSearch=JavaSoft, Registry", 2, L"[Java] Search",
+       L"\"Registry\" is not one of JavaSoft, JAVA_HOME, PATH or Folders"},
+      {L"[Java]\nSearch=PATH, path", 2, L"[Java] Search", L"\"path\" is named twice"},
+      {L"[Java]\nSearch= , ", 2, L"[Java] Search",
+       L"names nothing; write one or more of JavaSoft, JAVA_HOME, PATH or Folders"},
+      {L"[Java]\nSearch=PATH\nMinVersion=eight", 3, L"[Java] MinVersion",
+       L"\"eight\" is not a version; write one as 1.8, 8 or 17.0.9"},
+      {L"[Java]\nHome=jre\nSearch=PATH", 3, L"[Java] Search",
+       L"not together with [Java] Home (line 2): name one runtime, or search for one"},
+      {L"[Java]\nMaxVersion=11", 2, L"[Java] MaxVersion",
+       L"of use only beside [Java] Search; add it, or take this line out"},
+      {L"[Java]\nBits=64", 2, L"[Java] Bits",
+       L"of use only beside [Java] Search or [Java] Home; add it, or take this line out"},
+      {L"[Java]\nBits=16\nHome=jre", 2, L"[Java] Bits",
+       L"\"16\" is not allowed; write 32, 64 or any"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
@@ -236,10 +253,9 @@ TEST(LauncherPathsTest, TheSettingsFileAndTheLogAreNamedAfterTheProgram) {
   EXPECT_EQ(FolderOfPath(L"\\\\server\\share\\TovaneQuillon.exe"), L"\\\\server\\share");
 }
 
-// The search's keys: the words and versions each takes, the keys each needs
-// or cannot stand beside, and bounds no runtime could meet; every mistake
-// with its line.
-TEST_F(ResolveSettingsTest, TheSearchKeysTakeTheirWordsAndVersionsAndGoTogetherAsTheyMust) {
+// The search's keys: the words and versions each takes, and bounds no
+// runtime could meet (their other mistakes stand in the table above).
+TEST_F(ResolveSettingsTest, TheSearchKeysTakeTheirWordsAndVersionsAndBoundsARuntimeCanMeet) {
   const SettingsResult<ResolvedSettings> resolved = Resolve(
       L"[Java]\nSearch = folders, JAVA_HOME ,javasoft\nMinVersion=1.8\nMaxVersion=17\nBits=ANY");
   ASSERT_TRUE(resolved);
@@ -251,37 +267,6 @@ TEST_F(ResolveSettingsTest, TheSearchKeysTakeTheirWordsAndVersionsAndGoTogetherA
   EXPECT_EQ(choices.javaBits, RuntimeBits::kAny);
   EXPECT_EQ(Resolve(L"[Java]\nHome=jre\nBits=32")->choices.javaBits, RuntimeBits::k32);
 
-  struct Case {
-    const wchar_t* text;
-    int line;
-    const wchar_t* setting;
-    const wchar_t* what;
-  };
-  const std::vector<Case> cases = {
-      {L"[Java]\nSearch=JavaSoft, Registry", 2, L"[Java] Search",
-       L"\"Registry\" is not one of JavaSoft, JAVA_HOME, PATH or Folders"},
-      {L"[Java]\nSearch=PATH, path", 2, L"[Java] Search", L"\"path\" is named twice"},
-      {L"[Java]\nSearch= , ", 2, L"[Java] Search",
-       L"names nothing; write one or more of JavaSoft, JAVA_HOME, PATH or Folders"},
-      {L"[Java]\nSearch=PATH\nMinVersion=eight", 3, L"[Java] MinVersion",
-       L"\"eight\" is not a version; write one as 1.8, 8 or 17.0.9"},
-      {L"[Java]\nHome=jre\nSearch=PATH", 3, L"[Java] Search",
-       L"not together with [Java] Home (line 2): name one runtime, or search for one"},
-      {L"[Java]\nMaxVersion=11", 2, L"[Java] MaxVersion",
-       L"of use only beside [Java] Search; add it, or take this line out"},
-      {L"[Java]\nBits=64", 2, L"[Java] Bits",
-       L"of use only beside [Java] Search or [Java] Home; add it, or take this line out"},
-      {L"[Java]\nBits=16\nHome=jre", 2, L"[Java] Bits",
-       L"\"16\" is not allowed; write 32, 64 or any"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
-    const SettingsResult<LaunchSettings> parsed = ParseSettings(c.text);
-    ASSERT_FALSE(parsed);
-    EXPECT_EQ(parsed.error().line, c.line);
-    EXPECT_EQ(parsed.error().setting, c.setting);
-    EXPECT_EQ(parsed.error().what, c.what);
-  }
   for (const auto& [text, lowest] :
        {std::pair{L"MinVersion=11\nMaxVersion=1.8", L"11"}, std::pair{L"MaxVersion=1.4", L"1.5"}}) {
     const SettingsResult<ResolvedSettings> unmet =
