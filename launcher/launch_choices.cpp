@@ -75,7 +75,7 @@ class SettingResolution {
   // With room below it for the files the launcher puts there.
   std::wstring RuntimeFolder(const SettingValue& value) {
     // The launcher adds its own backslash before bin and lib.
-    const std::wstring home = WithoutClosingSeparators(FullPath(value));
+    std::wstring home = WithoutClosingSeparators(FullPath(value));
     const std::size_t room = kLongestPath - LongestPathInRuntime();
     if (home.size() > room) {
       Fail(value, L"too long: " + home + L" has " + Characters(home.size()) + L", and " +
