@@ -56,7 +56,8 @@ TEST_F(StopTest, WithoutJavaOneErrorBoxWaitsForOkThenTheLauncherEndsAtOnce) {
   ASSERT_TRUE(PressButton(box, IDOK));
   const std::optional<DWORD> exitCode = launcher.WaitForExit(5000);
   ASSERT_TRUE(exitCode) << "the launcher runs on after OK";
-  EXPECT_LE(launcher.exitedAt() - pressedAt, 1000U + EmulationLag() / 2) << "the launcher waited after OK";
+  EXPECT_LE(launcher.exitedAt() - pressedAt, 1000U + EmulationLag() / 2)
+      << "the launcher waited after OK";
   EXPECT_EQ(*exitCode, kExitUntrappedError);
   ExpectNothingStartedBy(launcher);
 }
