@@ -4,8 +4,8 @@
 # this machine).
 #   tools/fuzz.sh [--save-corpus] [MINUTES] [TARGET...]
 # Each target runs MINUTES minutes or, by default, until it has passed ten
-# million executions (at most six hours): on the 2-core build machine about
-# five minutes for the registry helpers and about an hour for discovery
+# million executions (at most six hours): on the 2-core build machine from
+# under a minute for the runtime readers to about an hour for discovery
 # (docs/reliability.md has the figures).
 #
 # A target is every program build/fuzz/fuzz/*_fuzz (the `fuzz` preset) that
