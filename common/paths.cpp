@@ -55,9 +55,13 @@ std::wstring SiblingFile(const std::wstring& program, const std::wstring& extens
   return WithoutExe(program) + extension;
 }
 
+std::wstring FileNameOfPath(const std::wstring& path) {
+  const std::size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
 std::wstring ProgramBaseName(const std::wstring& program) {
-  const std::size_t slash = program.find_last_of(L"\\/");
-  return WithoutExe(slash == std::wstring::npos ? program : program.substr(slash + 1));
+  return WithoutExe(FileNameOfPath(program));
 }
 
 }  // namespace tq

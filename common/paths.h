@@ -26,6 +26,9 @@ std::wstring WithoutClosingSeparators(std::wstring folder);
 // "C:\App\TovaneQuillon.exe" and L".ini" give "C:\App\TovaneQuillon.ini".
 std::wstring SiblingFile(const std::wstring& program, const std::wstring& extension);
 
+// The last part of a path: "C:\jre\bin" gives "bin".
+std::wstring FileNameOfPath(const std::wstring& path);
+
 // The name of the program without its folder and its ".exe".
 std::wstring ProgramBaseName(const std::wstring& program);
 

@@ -11,7 +11,7 @@
 namespace tq {
 
 void ModMain::TakeConfiguredHome() {
-  const std::wstring java = configuredHome_.folder + L"\\bin\\java.exe";
+  const std::wstring java = Concatenated({configuredHome_.folder, kJavaProgramInRuntime});
   Log(L"Java runtime from the settings file, no registry search: " + configuredHome_.folder);
   std::wstring reason;
   bool found = false;

@@ -64,17 +64,11 @@ constexpr std::array<DistributionFolder, 8> kDistributionFolders = {{
 }};
 
 constexpr std::wstring_view kReleaseFile = L"\\release";
-constexpr std::wstring_view kJavaProgram = L"\\bin\\java.exe";
 constexpr std::size_t kLargestReleaseFile = std::size_t{64} * 1024;
 
 bool StartsWithIgnoringCase(std::wstring_view text, std::wstring_view prefix) {
   return text.size() >= prefix.size() &&
          FoldedName(text.substr(0, prefix.size())) == FoldedName(prefix);
-}
-
-std::wstring FileNameOf(const std::wstring& path) {
-  const std::size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
 // A folder as a source names it: without quotes and closing backslashes.
@@ -199,7 +193,7 @@ class Search {
         // folder on the path: the runtime is where the link leads.
         const std::wstring real = files_.FinalPath(java);
         const std::wstring bin = FolderOfPath(real);
-        if (!SameIgnoringAsciiCase(FileNameOf(bin), L"bin")) {
+        if (!SameIgnoringAsciiCase(FileNameOfPath(bin), L"bin")) {
           log_.Write(Concatenated({L"the java.exe on the path, ", real, L", is in no bin folder"}));
           return;
         }
@@ -253,10 +247,10 @@ class Search {
 
   bool HoldsJava(const std::wstring& folder) {
     try {
-      return files_.FileExists(Concatenated({folder, kJavaProgram}));
+      return files_.FileExists(Concatenated({folder, kJavaProgramInRuntime}));
     } catch (const Error& error) {
-      log_.Write(
-          Concatenated({folder, kJavaProgram, L" could not be looked for: ", error.description()}));
+      log_.Write(Concatenated(
+          {folder, kJavaProgramInRuntime, L" could not be looked for: ", error.description()}));
       return false;
     }
   }
@@ -293,7 +287,7 @@ class Search {
     if (runtime.version) {
       runtime.versionFrom = L"its release file";
     }
-    const std::wstring java = Concatenated({runtime.folder, kJavaProgram});
+    const std::wstring java = Concatenated({runtime.folder, kJavaProgramInRuntime});
     JavaProgram program;
     try {
       program = ReadJavaProgram(files_, java);

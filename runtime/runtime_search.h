@@ -103,6 +103,9 @@ struct SearchResult {
 SearchResult SearchJavaRuntimes(const RuntimeSearch& search, RegistryProvider& registry,
                                 FileSystem& files, DecisionLog& log);
 
+// Where a runtime has its java.exe, below its folder.
+inline constexpr std::wstring_view kJavaProgramInRuntime = L"\\bin\\java.exe";
+
 // The largest java.exe the search reads whole, for its version resource;
 // the java.exe of every release so far is below a megabyte.
 inline constexpr std::size_t kLargestJavaProgram = std::size_t{8} * 1024 * 1024;

@@ -7,6 +7,7 @@
 #include "common/decimal_text.h"
 #include "common/error.h"
 #include "common/letter_case.h"
+#include "common/paths.h"
 #include "platform/win32/file_bytes.h"
 #include "platform/win32/unique_any.h"
 #include "platform/win32/win32_error.h"
@@ -151,7 +152,7 @@ void Win32FileSystem::CopyFile(const std::wstring& source, const std::wstring& d
 }
 
 std::vector<std::wstring> Win32FileSystem::Subfolders(const std::wstring& folder) {
-  const std::wstring pattern = folder + (EndsWithSeparator(folder) ? L"*" : L"\\*");
+  const std::wstring pattern = PathFrom(folder, L"*");
   WIN32_FIND_DATAW found{};
   const UniqueFindHandle find(FindFirstFileW(pattern.c_str(), &found));
   if (!find) {
@@ -200,23 +201,15 @@ std::wstring Win32FileSystem::FinalPath(const std::wstring& path) {
     return path;
   }
   constexpr DWORD kNormalizedDosName = 0;  // FILE_NAME_NORMALIZED | VOLUME_NAME_DOS
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    // The length written when it fits, else the size needed with its NUL.
-    const DWORD length = finalPathOf(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()),
-                                     kNormalizedDosName);
-    if (length == 0) {
-      // The file opened, so the path as given leads to it; the system only
-      // cannot name it otherwise (a volume without a drive letter).
-      return path;
-    }
-    if (length < buffer.size()) {
-      buffer.resize(length);
-      break;
-    }
-    buffer.resize(length);
+  try {
+    return WithoutLongPathPrefix(TextFromCall([&](wchar_t* buffer, DWORD size) {
+      return finalPathOf(file.get(), buffer, size, kNormalizedDosName);
+    }));
+  } catch (const Error&) {
+    // The file opened, so the path as given leads to it; the system only
+    // cannot name it otherwise (a volume without a drive letter).
+    return path;
   }
-  return WithoutLongPathPrefix(std::wstring(buffer.begin(), buffer.end()));
 }
 
 std::unique_ptr<FileSystem> CreateWin32FileSystem() { return std::make_unique<Win32FileSystem>(); }
