@@ -29,6 +29,18 @@ tq_qemu_note() { echo "$(tq_repo_root)/build/setup/qemu-unavailable"; }
 
 tq_repo_root() { (cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd); }
 
+# The set-up (tools/setup.sh), then, with TQ_WINDOWS_32BIT_EMULATED=1, the
+# calling command once more in the emulation's namespace (tools/emulated.sh);
+# inside that namespace, nothing. Fails when the set-up fails.
+#   tq_set_up "$0" "$@"
+tq_set_up() {
+  [ -n "${TQ_EMULATION_NAMESPACE:-}" ] && return 0
+  "$(tq_repo_root)/tools/setup.sh" || return 1
+  if tq_forced_emulated; then
+    exec "$(tq_repo_root)/tools/emulated.sh" "$@"
+  fi
+}
+
 tq_forced_64bit_only() { [ -n "${TQ_WINDOWS_64BIT_ONLY:-}" ] && [ "${TQ_WINDOWS_64BIT_ONLY}" != 0 ]; }
 tq_forced_emulated() {
   [ -n "${TQ_WINDOWS_32BIT_EMULATED:-}" ] && [ "${TQ_WINDOWS_32BIT_EMULATED}" != 0 ]

@@ -25,11 +25,7 @@ trap 'echo "run-demo: failed while $step (status $?)" >&2' ERR
 
 # shellcheck source=tools/machine.sh
 . tools/machine.sh
-if [ -z "${TQ_EMULATION_NAMESPACE:-}" ]; then
-  tools/setup.sh
-  # The forced emulation runs in a namespace of its own (tools/emulated.sh).
-  tq_forced_emulated && exec tools/emulated.sh "$0" "$@"
-fi
+tq_set_up "$0" "$@"
 
 step="finding out whether this machine runs 32-bit Windows programs"
 tq_probe_32bit_windows build/machine-probe

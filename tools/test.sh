@@ -27,11 +27,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 # shellcheck source=tools/machine.sh
 . tools/machine.sh
-if [ -z "${TQ_EMULATION_NAMESPACE:-}" ]; then
-  tools/setup.sh || { echo "test: the set-up failed (see above); nothing was tested"; exit 1; }
-  # The forced emulation runs in a namespace of its own (tools/emulated.sh).
-  tq_forced_emulated && exec tools/emulated.sh "$0" "$@"
-fi
+tq_set_up "$0" "$@" || { echo "test: the set-up failed (see above); nothing was tested"; exit 1; }
 
 start=$(date +%s)
 work=$(mktemp -d /tmp/tq-test.XXXXXX)
