@@ -36,6 +36,18 @@ std::wstring_view Unquoted(std::wstring_view text) {
 
 std::wstring Quoted(std::wstring_view text) { return L"\"" + std::wstring(text) + L"\""; }
 
+std::vector<std::wstring_view> ItemsOf(std::wstring_view list, wchar_t separator) {
+  std::vector<std::wstring_view> items;
+  while (!list.empty()) {
+    const std::size_t end = std::min(list.find(separator), list.size());
+    if (const std::wstring_view item = Trimmed(list.substr(0, end)); !item.empty()) {
+      items.push_back(item);
+    }
+    list.remove_prefix(std::min(end + 1, list.size()));
+  }
+  return items;
+}
+
 std::vector<std::wstring_view> Lines(std::wstring_view text) {
   std::vector<std::wstring_view> lines;
   std::size_t begin = 0;

@@ -50,6 +50,10 @@ int LineAt(const Text& text, std::size_t at) {
   return line;
 }
 
+// The items of a list, trimmed, empty ones left out: "JavaSoft, Folders"
+// and ',' give "JavaSoft" and "Folders".
+std::vector<std::wstring_view> ItemsOf(std::wstring_view list, wchar_t separator);
+
 // The lines of a text, without their line breaks; after a final line break
 // comes an empty line.
 std::vector<std::wstring_view> Lines(std::wstring_view text);

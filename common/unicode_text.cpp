@@ -1,11 +1,9 @@
 #include "common/unicode_text.h"
 
+#include "common/text.h"
+
 namespace tq {
 namespace {
-
-std::uint8_t Byte(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint8_t>(bytes[at]);
-}
 
 void AppendCodePoint(std::wstring& text, std::uint32_t code) {
   if (code >= 0x10000) {
@@ -21,7 +19,7 @@ void AppendCodePoint(std::wstring& text, std::uint32_t code) {
 // when the bytes there are no shortest-form sequence of a Unicode scalar.
 std::optional<std::uint32_t> Utf8CodePoint(std::string_view bytes, std::size_t at,
                                            std::size_t& length) {
-  const std::uint8_t lead = Byte(bytes, at);
+  const std::uint8_t lead = ByteAt(bytes, at);
   std::uint32_t code = 0;
   std::uint32_t least = 0;
   if (lead < 0x80) {
@@ -47,7 +45,7 @@ std::optional<std::uint32_t> Utf8CodePoint(std::string_view bytes, std::size_t a
     return std::nullopt;
   }
   for (std::size_t i = 1; i < length; ++i) {
-    const std::uint8_t next = Byte(bytes, at + i);
+    const std::uint8_t next = ByteAt(bytes, at + i);
     if ((next & 0xC0U) != 0x80) {
       return std::nullopt;
     }
@@ -88,20 +86,12 @@ std::string ToUtf8(std::wstring_view text) {
     } else if (IsHighSurrogate(code) || IsLowSurrogate(code) || code > 0x10FFFF) {
       code = 0xFFFD;
     }
-    if (code < 0x80) {
-      bytes += static_cast<char>(code);
-    } else if (code < 0x800) {
-      bytes += static_cast<char>(0xC0 | (code >> 6));
-      bytes += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-      bytes += static_cast<char>(0xE0 | (code >> 12));
-      bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      bytes += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      bytes += static_cast<char>(0xF0 | (code >> 18));
-      bytes += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-      bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      bytes += static_cast<char>(0x80 | (code & 0x3F));
+    // The lead byte, then six bits a byte from the highest.
+    const int following = code < 0x80 ? 0 : code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
+    constexpr std::uint32_t kLeadBits[] = {0x00, 0xC0, 0xE0, 0xF0};
+    bytes += static_cast<char>(kLeadBits[following] | (code >> (6 * following)));
+    for (int shift = 6 * (following - 1); shift >= 0; shift -= 6) {
+      bytes += static_cast<char>(0x80 | ((code >> shift) & 0x3F));
     }
   }
   return bytes;

@@ -22,7 +22,7 @@ class SettingResolution {
 
   std::wstring Home(const SettingValue& v) { return choices.javaHome = RuntimeFolder(v); }
   std::wstring Search(const SettingValue& v) {
-    for (const std::wstring_view word : ListedWords(v.text)) {
+    for (const std::wstring_view word : ItemsOf(v.text, L',')) {
       choices.javaSearch.push_back(
           static_cast<RuntimeSource>(IndexOfWord(kRuntimeSourceNames, word)));
     }

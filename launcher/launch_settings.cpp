@@ -139,7 +139,7 @@ class Parser {
         return isWord(value) ? L"" : Quoted(value) + L" is not allowed; write " + words;
       case SettingKind::kWords: {
         std::vector<std::wstring_view> seen;
-        for (const std::wstring_view item : ListedWords(value)) {
+        for (const std::wstring_view item : ItemsOf(value, L',')) {
           if (!isWord(item)) {
             return Quoted(item) + L" is not one of " + words;
           }
@@ -210,18 +210,6 @@ const SettingKey& KeyOf(WrittenSetting written) {
 
 bool LaunchSettings::SingleInstance() const {
   return singleInstance && SameIgnoringAsciiCase(singleInstance->text, L"yes");
-}
-
-std::vector<std::wstring_view> ListedWords(std::wstring_view value) {
-  std::vector<std::wstring_view> items;
-  while (!value.empty()) {
-    const std::size_t comma = std::min(value.find(L','), value.size());
-    if (const std::wstring_view item = Trimmed(value.substr(0, comma)); !item.empty()) {
-      items.push_back(item);
-    }
-    value.remove_prefix(std::min(comma + 1, value.size()));
-  }
-  return items;
 }
 
 SettingsResult<LaunchSettings> ParseSettings(std::wstring_view text) {

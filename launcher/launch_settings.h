@@ -5,7 +5,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "common/expected.h"
 
@@ -98,10 +97,6 @@ const SettingKey& KeyOf(WrittenSetting written);
 // allowed, a line that is no "key=value" and keys that do not go together are
 // problems: a typo must not be silently ignored.
 SettingsResult<LaunchSettings> ParseSettings(std::wstring_view text);
-
-// The items of a kWords value, trimmed, empty ones left out: "JavaSoft,
-// Folders" gives "JavaSoft" and "Folders".
-std::vector<std::wstring_view> ListedWords(std::wstring_view value);
 
 // The longest a value may be as written.
 inline constexpr std::size_t kLongestSettingValue = 32767;

@@ -1,6 +1,7 @@
 #include "launcher/runtime_settings.h"
 
 #include <algorithm>
+#include <array>
 
 #include "common/decimal_text.h"
 #include "common/letter_case.h"
@@ -21,24 +22,17 @@ std::wstring LineOf(const ResolvedSettings& settings, WrittenSetting written) {
       {L"Line ", DecimalText(value.line), L": ", KeyOf(written).Name(), L"=", value.text});
 }
 
-std::wstring_view BitsText(RuntimeBits bits) {
-  switch (bits) {
-    case RuntimeBits::k32:
-      return L"32-bit";
-    case RuntimeBits::k64:
-      return L"64-bit";
-    case RuntimeBits::kAny:
-      break;
-  }
-  return L"32-bit or 64-bit";
-}
+// What the bits allow, as the box words it, in RuntimeBits' order.
+constexpr std::array<std::wstring_view, 3> kBitsTexts = {L"32-bit", L"64-bit", L"32-bit or 64-bit"};
 
 // "Java 1.5 or later, 32-bit", "Java 11 to 17, 32-bit or 64-bit".
 std::wstring AllowedText(const RuntimeSearch& search) {
   const std::wstring lowest = search.minimum ? search.minimum->Text() : L"1.5";
-  return search.maximum ? Concatenated({L"Java ", lowest, L" to ", search.maximum->Text(), L", ",
-                                        BitsText(search.bits)})
-                        : Concatenated({L"Java ", lowest, L" or later, ", BitsText(search.bits)});
+  const std::wstring versions = search.maximum
+                                    ? Concatenated({lowest, L" to ", search.maximum->Text()})
+                                    : lowest + L" or later";
+  return Concatenated(
+      {L"Java ", versions, L", ", kBitsTexts[static_cast<std::size_t>(search.bits)]});
 }
 
 // What a search that took no runtime found, a line each.

@@ -1,6 +1,7 @@
 #include "launcher/settings_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -72,19 +73,11 @@ SettingsResult<DecodedText> Decoded(std::string_view bytes, const AnsiDecoder& f
 }  // namespace
 
 std::wstring_view EncodingName(TextEncoding encoding) {
-  switch (encoding) {
-    case TextEncoding::kAnsi:
-      return L"ANSI (the system's code page)";
-    case TextEncoding::kUtf8:
-      return L"UTF-8";
-    case TextEncoding::kUtf8WithBom:
-      return L"UTF-8 with byte order mark";
-    case TextEncoding::kUtf16LeWithBom:
-      return L"UTF-16LE with byte order mark";
-    case TextEncoding::kUtf16BeWithBom:
-      return L"UTF-16BE with byte order mark";
-  }
-  return L"?";
+  // In TextEncoding's order.
+  constexpr std::array<std::wstring_view, 5> kNames = {
+      L"ANSI (the system's code page)", L"UTF-8", L"UTF-8 with byte order mark",
+      L"UTF-16LE with byte order mark", L"UTF-16BE with byte order mark"};
+  return kNames[static_cast<std::size_t>(encoding)];
 }
 
 SettingsResult<DecodedText> DecodeText(std::string_view bytes, const AnsiDecoder& fromAnsi) {

@@ -116,20 +116,10 @@ class Search {
 
  private:
   void Collect(RuntimeSource source) {
-    switch (source) {
-      case RuntimeSource::kJavaSoft:
-        CollectJavaSoft();
-        break;
-      case RuntimeSource::kJavaHome:
-        CollectJavaHome();
-        break;
-      case RuntimeSource::kPath:
-        CollectPath();
-        break;
-      case RuntimeSource::kFolders:
-        CollectFolders();
-        break;
-    }
+    // In RuntimeSource's order.
+    static constexpr std::array kCollectors = {&Search::CollectJavaSoft, &Search::CollectJavaHome,
+                                               &Search::CollectPath, &Search::CollectFolders};
+    (this->*kCollectors[static_cast<std::size_t>(source)])();
   }
 
   void CollectJavaSoft() {
@@ -176,11 +166,8 @@ class Search {
   }
 
   void CollectPath() {
-    std::wstring_view rest = search_.environment.path;
-    while (!rest.empty()) {
-      const std::size_t end = std::min(rest.find(L';'), rest.size());
-      const std::wstring entry = RuntimeFolder(rest.substr(0, end));
-      rest.remove_prefix(std::min(end + 1, rest.size()));
+    for (const std::wstring_view written : ItemsOf(search_.environment.path, L';')) {
+      const std::wstring entry = RuntimeFolder(written);
       if (!IsAbsolutePath(entry)) {
         continue;
       }
