@@ -47,13 +47,11 @@ class Parser {
   SettingsResult<LaunchSettings> Parse(std::wstring_view text) {
     int line = 0;
     for (const std::wstring_view lineText : Lines(text)) {
-      ParseLine(++line, Trimmed(lineText));
-      if (problem_) {
+      if (ParseLine(++line, Trimmed(lineText)); problem_) {
         return Unexpected<SettingsProblem>{*problem_};
       }
     }
-    CheckTogether();
-    if (problem_) {
+    if (CheckTogether(); problem_) {
       return Unexpected<SettingsProblem>{*problem_};
     }
     return settings_;
