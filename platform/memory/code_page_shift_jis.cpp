@@ -9,11 +9,15 @@ namespace {
 
 constexpr char32_t kMiddleDot = 0x30FB;  // ・, also what unknown pairs read as
 
-struct Kanji {
+// The two-byte characters outside the runs of kana: the ideographic space,
+// 、 。 ・ and three kanji.
+struct Pair {
   std::uint16_t bytes;
   char32_t code;
 };
-constexpr Kanji kKanji[] = {{0x93FA, 0x65E5}, {0x967B, 0x672C}, {0x8CEA, 0x8A9E}};
+constexpr Pair kPairs[] = {{0x8140, 0x3000},     {0x8141, 0x3001}, {0x8142, 0x3002},
+                           {0x8145, kMiddleDot}, {0x93FA, 0x65E5}, {0x967B, 0x672C},
+                           {0x8CEA, 0x8A9E}};
 
 constexpr bool Within(std::uint32_t value, std::uint32_t first, std::uint32_t last) {
   return value >= first && value <= last;
@@ -25,18 +29,6 @@ bool IsTrailByte(std::uint32_t byte) {
 }
 
 char32_t DecodePair(std::uint32_t lead, std::uint32_t trail) {
-  if (lead == 0x81) {
-    switch (trail) {
-      case 0x40:
-        return 0x3000;
-      case 0x41:
-        return 0x3001;
-      case 0x42:
-        return 0x3002;
-      default:
-        return kMiddleDot;
-    }
-  }
   if (lead == 0x82 && Within(trail, 0x9F, 0xF1)) {
     return 0x3041 + (trail - 0x9F);
   }
@@ -46,27 +38,15 @@ char32_t DecodePair(std::uint32_t lead, std::uint32_t trail) {
   if (lead == 0x83 && Within(trail, 0x80, 0x96)) {
     return 0x30E0 + (trail - 0x80);
   }
-  for (const Kanji& kanji : kKanji) {
-    if (kanji.bytes == ((lead << 8) | trail)) {
-      return kanji.code;
+  for (const Pair& pair : kPairs) {
+    if (pair.bytes == ((lead << 8) | trail)) {
+      return pair.code;
     }
   }
   return kMiddleDot;
 }
 
 std::optional<std::uint16_t> EncodePair(std::uint32_t code) {
-  switch (code) {
-    case 0x3000:
-      return 0x8140;
-    case 0x3001:
-      return 0x8141;
-    case 0x3002:
-      return 0x8142;
-    case kMiddleDot:
-      return 0x8145;
-    default:
-      break;
-  }
   if (Within(code, 0x3041, 0x3093)) {
     return static_cast<std::uint16_t>(0x829F + (code - 0x3041));
   }
@@ -76,9 +56,9 @@ std::optional<std::uint16_t> EncodePair(std::uint32_t code) {
   if (Within(code, 0x30E0, 0x30F6)) {
     return static_cast<std::uint16_t>(0x8380 + (code - 0x30E0));
   }
-  for (const Kanji& kanji : kKanji) {
-    if (kanji.code == code) {
-      return kanji.bytes;
+  for (const Pair& pair : kPairs) {
+    if (pair.code == code) {
+      return pair.bytes;
     }
   }
   return std::nullopt;
