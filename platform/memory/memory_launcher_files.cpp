@@ -31,10 +31,7 @@ std::optional<std::string> MemoryLauncherFiles::ReadFile(const std::wstring& pat
     throw PermissionDenied();
   }
   const auto file = files_.find(key);
-  if (file == files_.end()) {
-    return std::nullopt;
-  }
-  return file->second.substr(0, limit + 1);
+  return file == files_.end() ? std::nullopt : std::optional(file->second.substr(0, limit + 1));
 }
 
 std::wstring MemoryLauncherFiles::FromAnsi(const std::string& bytes) {

@@ -92,10 +92,8 @@ std::optional<ProgramEnd> MemoryProcessServices::WaitForStartedProgram(
   if (started.empty()) {
     throw Error(5, L"Invalid procedure call or argument");
   }
-  if (programEnd && programEnd->waitedMilliseconds <= timeoutMilliseconds) {
-    return programEnd;
-  }
-  return std::nullopt;
+  const bool endsWithin = programEnd && programEnd->waitedMilliseconds <= timeoutMilliseconds;
+  return endsWithin ? programEnd : std::nullopt;
 }
 
 }  // namespace tq
