@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <type_traits>
@@ -18,12 +19,9 @@ char EncodeWindows1252(std::uint32_t code) {
   if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
     return static_cast<char>(code);
   }
-  for (std::size_t index = 0; index < kHighControls.size(); ++index) {
-    if (kHighControls[index] == code) {
-      return static_cast<char>(0x80 + index);
-    }
-  }
-  return '?';
+  const auto high = std::ranges::find(kHighControls, code);
+  return high == kHighControls.end() ? '?'
+                                     : static_cast<char>(0x80 + (high - kHighControls.begin()));
 }
 
 }  // namespace

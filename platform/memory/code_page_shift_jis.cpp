@@ -9,11 +9,17 @@ namespace {
 
 constexpr char32_t kMiddleDot = 0x30FB;  // ・, also what unknown pairs read as
 
-struct Kanji {
+// The two-byte characters, in runs whose byte pairs and codes both go up by
+// one: the hiragana, the katakana (in two, as no trail byte is 0x7F), the
+// ideographic space, 、 and 。, then ・ and the kanji on their own.
+struct Run {
   std::uint16_t bytes;
   char32_t code;
+  std::uint32_t length;
 };
-constexpr Kanji kKanji[] = {{0x93FA, 0x65E5}, {0x967B, 0x672C}, {0x8CEA, 0x8A9E}};
+constexpr Run kRuns[] = {{0x829F, 0x3041, 83}, {0x8340, 0x30A1, 63},    {0x8380, 0x30E0, 23},
+                         {0x8140, 0x3000, 3},  {0x8145, kMiddleDot, 1}, {0x93FA, 0x65E5, 1},
+                         {0x967B, 0x672C, 1},  {0x8CEA, 0x8A9E, 1}};
 
 constexpr bool Within(std::uint32_t value, std::uint32_t first, std::uint32_t last) {
   return value >= first && value <= last;
@@ -25,60 +31,19 @@ bool IsTrailByte(std::uint32_t byte) {
 }
 
 char32_t DecodePair(std::uint32_t lead, std::uint32_t trail) {
-  if (lead == 0x81) {
-    switch (trail) {
-      case 0x40:
-        return 0x3000;
-      case 0x41:
-        return 0x3001;
-      case 0x42:
-        return 0x3002;
-      default:
-        return kMiddleDot;
-    }
-  }
-  if (lead == 0x82 && Within(trail, 0x9F, 0xF1)) {
-    return 0x3041 + (trail - 0x9F);
-  }
-  if (lead == 0x83 && Within(trail, 0x40, 0x7E)) {
-    return 0x30A1 + (trail - 0x40);
-  }
-  if (lead == 0x83 && Within(trail, 0x80, 0x96)) {
-    return 0x30E0 + (trail - 0x80);
-  }
-  for (const Kanji& kanji : kKanji) {
-    if (kanji.bytes == ((lead << 8) | trail)) {
-      return kanji.code;
+  const std::uint32_t pair = (lead << 8) | trail;
+  for (const Run& run : kRuns) {
+    if (Within(pair, run.bytes, run.bytes + run.length - 1)) {
+      return run.code + (pair - run.bytes);
     }
   }
   return kMiddleDot;
 }
 
 std::optional<std::uint16_t> EncodePair(std::uint32_t code) {
-  switch (code) {
-    case 0x3000:
-      return 0x8140;
-    case 0x3001:
-      return 0x8141;
-    case 0x3002:
-      return 0x8142;
-    case kMiddleDot:
-      return 0x8145;
-    default:
-      break;
-  }
-  if (Within(code, 0x3041, 0x3093)) {
-    return static_cast<std::uint16_t>(0x829F + (code - 0x3041));
-  }
-  if (Within(code, 0x30A1, 0x30DF)) {
-    return static_cast<std::uint16_t>(0x8340 + (code - 0x30A1));
-  }
-  if (Within(code, 0x30E0, 0x30F6)) {
-    return static_cast<std::uint16_t>(0x8380 + (code - 0x30E0));
-  }
-  for (const Kanji& kanji : kKanji) {
-    if (kanji.code == code) {
-      return kanji.bytes;
+  for (const Run& run : kRuns) {
+    if (Within(code, run.code, run.code + run.length - 1)) {
+      return static_cast<std::uint16_t>(run.bytes + (code - run.code));
     }
   }
   return std::nullopt;

@@ -7,12 +7,11 @@
 
 #include "common/error.h"
 #include "common/letter_case.h"
+#include "common/paths.h"
 
 namespace tq {
 
 namespace {
-
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 // The path as Windows reads it: slashes become backslashes, a run of
 // separators counts as one (except the two that open a network path), and a
@@ -21,7 +20,7 @@ std::wstring Tidy(const std::wstring& path) {
   std::wstring tidy;
   tidy.reserve(path.size());
   for (std::size_t i = 0; i < path.size(); ++i) {
-    const bool separator = IsSeparator(path[i]);
+    const bool separator = IsPathSeparator(path[i]);
     if (separator && !tidy.empty() && tidy.back() == L'\\' && i > 1) {
       continue;
     }
@@ -33,31 +32,9 @@ std::wstring Tidy(const std::wstring& path) {
   return tidy;
 }
 
-// Windows compares names without regard to case; ASCII and Latin-1 letters
-// are folded here, which is all the tests name.
-wchar_t FoldCase(wchar_t c) {
-  if (c >= L'A' && c <= L'Z') {
-    return static_cast<wchar_t>(c - L'A' + L'a');
-  }
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) {
-    return static_cast<wchar_t>(c + 0x20);
-  }
-  return c;
-}
-
-std::wstring Folded(std::wstring text) {
-  for (wchar_t& c : text) {
-    c = FoldCase(c);
-  }
-  return text;
-}
-
-std::wstring Key(const std::wstring& path) { return Folded(Tidy(path)); }
-
-std::wstring FileName(const std::wstring& tidyPath) {
-  const std::size_t slash = tidyPath.find_last_of(L'\\');
-  return slash == std::wstring::npos ? tidyPath : tidyPath.substr(slash + 1);
-}
+// Windows compares names without regard to case. Folding keeps the length,
+// so a prefix of a tidy path and the same prefix of its key go together.
+std::wstring Key(const std::wstring& path) { return FoldedName(Tidy(path)); }
 
 }  // namespace
 
@@ -67,7 +44,7 @@ std::wstring MemoryFileSystem::Resolved(const std::wstring& path) const {
   for (int links = 0; links < 32 && !links_.empty(); ++links) {
     // The first link on the way: a part of the path that ends at a
     // separator or at its end.
-    const std::wstring key = Folded(tidy);
+    const std::wstring key = FoldedName(tidy);
     std::size_t end = 0;
     auto link = links_.end();
     while (link == links_.end() && end != key.size()) {
@@ -83,7 +60,7 @@ std::wstring MemoryFileSystem::Resolved(const std::wstring& path) const {
 }
 
 const MemoryFileSystem::File& MemoryFileSystem::FileToOpen(const std::wstring& resolved) const {
-  const std::wstring key = Folded(resolved);
+  const std::wstring key = FoldedName(resolved);
   const auto file = files_.find(key);
   if (file != files_.end()) {
     return file->second;
@@ -101,20 +78,20 @@ const MemoryFileSystem::File& MemoryFileSystem::FileToOpen(const std::wstring& r
 bool MemoryFileSystem::FileExists(const std::wstring& path) {
   recorder_.Enter(Operation::kFileExists, path);
   // A name with a closing separator asks for a folder, never a file.
-  if (path.empty() || IsSeparator(path.back())) {
+  if (path.empty() || IsPathSeparator(path.back())) {
     return false;
   }
-  return files_.contains(links_.empty() ? Key(path) : Folded(Resolved(path)));
+  return files_.contains(FoldedName(Resolved(path)));
 }
 
 std::vector<std::wstring> MemoryFileSystem::Subfolders(const std::wstring& folder) {
   recorder_.Enter(Operation::kSubfolders, folder);
-  const std::wstring prefix = Folded(Resolved(folder)) + L"\\";
+  const std::wstring prefix = FoldedName(Resolved(folder)) + L"\\";
   std::vector<std::wstring> names;
   for (auto inside = folders_.lower_bound(prefix);
        inside != folders_.end() && inside->first.starts_with(prefix); ++inside) {
     if (inside->first.find(L'\\', prefix.size()) == std::wstring::npos) {
-      names.push_back(FileName(inside->second.path));
+      names.push_back(FileNameOfPath(inside->second.path));
     }
   }
   SortByFoldedName(names);
@@ -134,7 +111,7 @@ std::wstring MemoryFileSystem::FinalPath(const std::wstring& path) {
   recorder_.Enter(Operation::kFinalPath, path);
   const std::wstring resolved = Resolved(path);
   // Opened as the Win32 layer opens it, folders too.
-  const auto folder = folders_.find(Folded(resolved));
+  const auto folder = folders_.find(FoldedName(resolved));
   return folder != folders_.end() ? folder->second.path : FileToOpen(resolved).path;
 }
 
@@ -149,7 +126,7 @@ void MemoryFileSystem::CopyFile(const std::wstring& source, const std::wstring& 
   if (folder == folders_.end()) {
     throw PathNotFound();
   }
-  const std::wstring name = FileName(original->second.path);
+  const std::wstring name = FileNameOfPath(original->second.path);
   const std::wstring targetKey = folderKey + L"\\" + Key(name);
   if (targetKey == original->first) {
     return;
@@ -166,7 +143,7 @@ void MemoryFileSystem::CopyFile(const std::wstring& source, const std::wstring& 
 
 void MemoryFileSystem::AddFolder(const std::wstring& path) {
   const std::wstring tidy = Tidy(path);
-  const std::wstring key = Folded(tidy);
+  const std::wstring key = FoldedName(tidy);
   // Every prefix that ends before a separator is a folder on the way. Such
   // a prefix of a tidy path is tidy, so its key is the same prefix of the
   // key: each path is tidied and folded once, however deep it lies.
@@ -179,13 +156,17 @@ void MemoryFileSystem::AddFolder(const std::wstring& path) {
   folders_.try_emplace(key, Folder{tidy});
 }
 
-void MemoryFileSystem::AddFile(const std::wstring& path, std::string contents, bool readOnly) {
-  const std::wstring tidy = Tidy(path);
-  const std::size_t slash = tidy.find_last_of(L'\\');
-  if (slash != std::wstring::npos) {
+std::wstring MemoryFileSystem::TidyWithFoldersAbove(const std::wstring& path) {
+  std::wstring tidy = Tidy(path);
+  if (const std::size_t slash = tidy.find_last_of(L'\\'); slash != std::wstring::npos) {
     AddFolder(tidy.substr(0, slash));
   }
-  files_[Folded(tidy)] = File{tidy, std::move(contents), readOnly};
+  return tidy;
+}
+
+void MemoryFileSystem::AddFile(const std::wstring& path, std::string contents, bool readOnly) {
+  const std::wstring tidy = TidyWithFoldersAbove(path);
+  files_[FoldedName(tidy)] = File{tidy, std::move(contents), readOnly};
 }
 
 void MemoryFileSystem::RefuseWrites(const std::wstring& folder) {
@@ -194,12 +175,7 @@ void MemoryFileSystem::RefuseWrites(const std::wstring& folder) {
 }
 
 void MemoryFileSystem::AddLink(const std::wstring& link, const std::wstring& target) {
-  const std::wstring tidy = Tidy(link);
-  const std::size_t slash = tidy.find_last_of(L'\\');
-  if (slash != std::wstring::npos) {
-    AddFolder(tidy.substr(0, slash));
-  }
-  links_[Folded(tidy)] = target;
+  links_[FoldedName(TidyWithFoldersAbove(link))] = target;
 }
 
 void MemoryFileSystem::RefuseReads(const std::wstring& path) {
@@ -212,10 +188,7 @@ bool MemoryFileSystem::HasFolder(const std::wstring& path) const {
 
 std::optional<std::string> MemoryFileSystem::Contents(const std::wstring& path) const {
   const auto file = files_.find(Key(path));
-  if (file == files_.end()) {
-    return std::nullopt;
-  }
-  return file->second.contents;
+  return file == files_.end() ? std::nullopt : std::optional(file->second.contents);
 }
 
 std::vector<std::wstring> MemoryFileSystem::FilePaths() const {

@@ -64,6 +64,8 @@ class MemoryFileSystem final : public FileSystem {
   // The file at the resolved path; raises as the Win32 layer would when
   // nothing is there or a folder is.
   [[nodiscard]] const File& FileToOpen(const std::wstring& resolved) const;
+  // The path tidied, once the folders above it are added.
+  std::wstring TidyWithFoldersAbove(const std::wstring& path);
 
   CallRecorder recorder_;
   // By key (the path tidied, letters folded); std::less<> looks a part of a

@@ -1,12 +1,12 @@
 #include "platform/memory/memory_launcher_files.h"
 
+#include <algorithm>
+
 #include "common/error.h"
 #include "common/text.h"
 
 namespace tq {
 namespace {
-
-std::wstring Folded(const std::wstring& path) { return AsciiUpperCase(path); }
 
 std::wstring FolderOf(const std::wstring& path) {
   const std::size_t slash = path.find_last_of(L'\\');
@@ -16,23 +16,22 @@ std::wstring FolderOf(const std::wstring& path) {
 }  // namespace
 
 void MemoryLauncherFiles::AddFile(const std::wstring& path, std::string bytes) {
-  files_[Folded(path)] = std::move(bytes);
+  files_[AsciiUpperCase(path)] = std::move(bytes);
 }
 
-void MemoryLauncherFiles::DenyRead(const std::wstring& path) { unreadable_.insert(Folded(path)); }
+void MemoryLauncherFiles::DenyRead(const std::wstring& path) {
+  unreadable_.insert(AsciiUpperCase(path));
+}
 
 std::optional<std::string> MemoryLauncherFiles::ReadFile(const std::wstring& path,
                                                          std::size_t limit) {
   recorder_.Enter(Operation::kReadFile, path);
-  const std::wstring key = Folded(path);
+  const std::wstring key = AsciiUpperCase(path);
   if (unreadable_.contains(key)) {
     throw PermissionDenied();
   }
   const auto file = files_.find(key);
-  if (file == files_.end()) {
-    return std::nullopt;
-  }
-  return file->second.substr(0, limit + 1);
+  return file == files_.end() ? std::nullopt : std::optional(file->second.substr(0, limit + 1));
 }
 
 std::wstring MemoryLauncherFiles::FromAnsi(const std::string& bytes) {
@@ -46,11 +45,10 @@ std::wstring MemoryLauncherFiles::TemporaryFolder() {
 
 std::uint64_t MemoryLauncherFiles::OpenLog(const std::wstring& path) {
   recorder_.Enter(Operation::kOpenLog, path);
-  bool writable = false;
-  for (const std::wstring& folder : writableFolders) {
-    writable = writable || Folded(FolderOf(path)) == Folded(folder);
-  }
-  if (!writable) {
+  const std::wstring folder = FolderOf(path);
+  if (std::ranges::none_of(writableFolders, [&](const std::wstring& writable) {
+        return SameIgnoringAsciiCase(writable, folder);
+      })) {
     throw PathNotFound();
   }
   openLog_ = path;

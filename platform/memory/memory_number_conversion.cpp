@@ -16,11 +16,9 @@ double MemoryNumberConversion::ToDouble(const std::wstring& text) {
   if (faults_ != nullptr) {
     faults_->CountCallAndRaise(Operation::kToDouble);
   }
-  std::size_t at = 0;
+  // A text of blanks alone leaves `at` at npos and `end` at 0: no digits.
+  std::size_t at = text.find_first_not_of(L' ');
   const std::size_t end = text.find_last_not_of(L' ') + 1;
-  while (at < end && text[at] == L' ') {
-    ++at;
-  }
   bool negative = false;
   if (at < end && (text[at] == L'+' || text[at] == L'-')) {
     negative = text[at] == L'-';
@@ -42,7 +40,7 @@ double MemoryNumberConversion::ToDouble(const std::wstring& text) {
       digits = true;
     }
   }
-  if (!digits || at != end || end == 0) {
+  if (!digits || at != end) {
     throw TypeMismatch();
   }
   return negative ? -value : value;

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "common/error.h"
+#include "common/paths.h"
 #include "common/text.h"
 
 namespace tq {
@@ -42,9 +43,8 @@ MemoryProcessServices::MemoryProcessServices(Journal& journal, FaultPlan& faults
                                              std::wstring launcherFolder,
                                              std::wstring workingDirectory)
     : folders{launcherFolder, workingDirectory},
-      program(launcherFolder + (launcherFolder.ends_with(L'\\') ? L"" : L"\\") +
-              L"TovaneQuillon.exe"),
-      commandLine(L"\"" + program + L"\""),
+      program(PathFrom(launcherFolder, L"TovaneQuillon.exe")),
+      commandLine(Quoted(program)),
       recorder_{journal, faults},
       launcherFolder_(std::move(launcherFolder)),
       workingDirectory_(std::move(workingDirectory)) {}
@@ -92,10 +92,8 @@ std::optional<ProgramEnd> MemoryProcessServices::WaitForStartedProgram(
   if (started.empty()) {
     throw Error(5, L"Invalid procedure call or argument");
   }
-  if (programEnd && programEnd->waitedMilliseconds <= timeoutMilliseconds) {
-    return programEnd;
-  }
-  return std::nullopt;
+  const bool endsWithin = programEnd && programEnd->waitedMilliseconds <= timeoutMilliseconds;
+  return endsWithin ? programEnd : std::nullopt;
 }
 
 }  // namespace tq

@@ -53,7 +53,6 @@ class MemoryProcessServices final : public ProcessServices {
   [[nodiscard]] const std::wstring& CurrentDirectory() const noexcept { return workingDirectory_; }
 
  private:
-  // Journals the call, then raises the fault planned for it, if any.
   CallRecorder recorder_;
   std::wstring launcherFolder_;
   std::wstring workingDirectory_;

@@ -110,8 +110,6 @@ class MemoryRegistry final : public RegistryProvider {
 
   [[nodiscard]] Key* KeyOf(KeyHandle handle) const;
   Key& KeyAt(KeyHandle key, std::wstring_view path);
-  // Counts the call; the planned failure's code for it, or kErrorSuccess.
-  std::int32_t Count(Operation operation);
   std::int32_t Record(Call call);
 
   FaultPlan& faults_;
