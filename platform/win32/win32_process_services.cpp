@@ -14,9 +14,7 @@ namespace {
 // at its end: opened for appending only, so that each write lands after
 // what is there, whoever else writes to it.
 UniqueHandle OpenOutputForChild(const std::wstring& path) {
-  SECURITY_ATTRIBUTES inheritable{};
-  inheritable.nLength = sizeof inheritable;
-  inheritable.bInheritHandle = TRUE;
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   UniqueHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 &inheritable, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
