@@ -52,23 +52,16 @@ void SplashForm::Show(std::function<void()> onTimer1) {
   const SplashLayout layout = LayOutSplash(ReadScreenDpi(), ReadScreenSize());
   image1Bounds_ = layout.image1;
   image1_ = SplashPicture::Load(instance_, kSplashPictureResource);
-  CreateFrmSplash(layout.frame);
-  StartTimer1();
-  ShowWindow(window_.get(), SW_SHOWNORMAL);
-  UpdateWindow(window_.get());
-}
-
-void SplashForm::CreateFrmSplash(const RECT& frame) {
+  const RECT& frame = layout.frame;
   HWND window = CreateWindowExW(0, kClassName, kProductTitle, kSplashStyle, frame.left, frame.top,
                                 frame.right - frame.left, frame.bottom - frame.top, nullptr,
                                 nullptr, instance_, this);
   ThrowLastErrorIf(window == nullptr);
   window_.reset(window);
-}
-
-// Timer1 counts from the creation of the window.
-void SplashForm::StartTimer1() {
+  // Timer1 counts from the creation of the window.
   ThrowLastErrorIf(SetTimer(window_.get(), kTimer1, kSplashMilliseconds, nullptr) == 0);
+  ShowWindow(window_.get(), SW_SHOWNORMAL);
+  UpdateWindow(window_.get());
 }
 
 void SplashForm::Close() {
