@@ -1,7 +1,5 @@
 #include "platform/win32/win32_process_services.h"
 
-#include <vector>
-
 #include "common/error.h"
 #include "platform/win32/hardening.h"
 #include "platform/win32/win32_error.h"
@@ -63,8 +61,7 @@ void Win32ProcessServices::ChangeWorkingDirectory(const std::wstring& folder) {
 unsigned long Win32ProcessServices::StartHidden(const std::wstring& commandLine,
                                                 const StartOptions& options) {
   // CreateProcessW may write into the command line; give it a copy.
-  std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
-  line.push_back(L'\0');
+  std::wstring line = commandLine;
 
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
