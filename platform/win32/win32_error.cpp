@@ -43,6 +43,10 @@ Error ErrorFromWin32(DWORD code) {
   }
 }
 
-void ThrowLastError() { throw ErrorFromWin32(GetLastError()); }
+void ThrowLastErrorIf(bool failed) {
+  if (failed) {
+    throw ErrorFromWin32(GetLastError());
+  }
+}
 
 }  // namespace tq
