@@ -97,7 +97,8 @@ LRESULT SplashForm::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_PAINT:
       return OnPaint();
     case WM_PRINTCLIENT:
-      return OnPrintClient(reinterpret_cast<HDC>(wParam));
+      image1_.Draw(reinterpret_cast<HDC>(wParam), image1Bounds_);
+      return 0;
     case WM_DESTROY:
       return OnDestroy(window);
     default:
@@ -137,11 +138,6 @@ LRESULT SplashForm::OnPaint() {
     image1_.Draw(dc, image1Bounds_);
     EndPaint(window_.get(), &paint);
   }
-  return 0;
-}
-
-LRESULT SplashForm::OnPrintClient(HDC dc) const {
-  image1_.Draw(dc, image1Bounds_);
   return 0;
 }
 

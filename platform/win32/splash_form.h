@@ -38,7 +38,6 @@ class SplashForm {
   LRESULT OnTimer(WPARAM timer);
   LRESULT OnEraseBackground(HDC dc) const;
   LRESULT OnPaint();
-  LRESULT OnPrintClient(HDC dc) const;
   LRESULT OnDestroy(HWND window);
 
   HINSTANCE instance_;
