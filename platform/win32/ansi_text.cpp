@@ -31,7 +31,6 @@ To Converted(const From& from, Convert convert) {
 }  // namespace
 
 std::string WideToAnsi(const std::wstring& text) {
-  // A character may take more than one byte.
   return Converted<std::string>(text, [](const wchar_t* from, int length, char* to, int size) {
     return WideCharToMultiByte(CP_ACP, 0, from, length, to, size, nullptr, nullptr);
   });
