@@ -8,42 +8,38 @@
 namespace tq {
 namespace {
 
-int ToLength(std::size_t length) {
-  if (length > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+// All of `from` converted by `convert(from, length, to, size)`, which gives
+// the size needed when it is given no room. The explicit length converts
+// embedded NULs too and adds no terminator.
+template <class To, class From, class Convert>
+To Converted(const From& from, Convert convert) {
+  if (from.empty()) {
+    return {};
+  }
+  if (from.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
     throw Overflow();
   }
-  return static_cast<int>(length);
+  const int length = static_cast<int>(from.size());
+  const int needed = convert(from.data(), length, nullptr, 0);
+  To to(static_cast<std::size_t>(needed), {});
+  if (needed > 0) {
+    convert(from.data(), length, to.data(), needed);
+  }
+  return to;
 }
 
 }  // namespace
 
 std::string WideToAnsi(const std::wstring& text) {
-  if (text.empty()) {
-    return {};
-  }
-  // The explicit length converts embedded NULs too and adds no terminator;
-  // a character may take more than one byte.
-  const int length = ToLength(text.size());
-  const int needed =
-      WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<std::size_t>(needed), '\0');
-  if (needed > 0) {
-    WideCharToMultiByte(CP_ACP, 0, text.data(), length, bytes.data(), needed, nullptr, nullptr);
-  }
-  return bytes;
+  return Converted<std::string>(text, [](const wchar_t* from, int length, char* to, int size) {
+    return WideCharToMultiByte(CP_ACP, 0, from, length, to, size, nullptr, nullptr);
+  });
 }
 
 std::wstring AnsiToWide(const std::string& bytes) {
-  if (bytes.empty()) {
-    return {};
-  }
-  const int length = ToLength(bytes.size());
-  const int needed = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
-  std::wstring text(static_cast<std::size_t>(needed), L'\0');
-  if (needed > 0) {
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, text.data(), needed);
-  }
-  return text;
+  return Converted<std::wstring>(bytes, [](const char* from, int length, wchar_t* to, int size) {
+    return MultiByteToWideChar(CP_ACP, 0, from, length, to, size);
+  });
 }
 
 }  // namespace tq

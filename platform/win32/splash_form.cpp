@@ -52,23 +52,16 @@ void SplashForm::Show(std::function<void()> onTimer1) {
   const SplashLayout layout = LayOutSplash(ReadScreenDpi(), ReadScreenSize());
   image1Bounds_ = layout.image1;
   image1_ = SplashPicture::Load(instance_, kSplashPictureResource);
-  CreateFrmSplash(layout.frame);
-  StartTimer1();
-  ShowWindow(window_.get(), SW_SHOWNORMAL);
-  UpdateWindow(window_.get());
-}
-
-void SplashForm::CreateFrmSplash(const RECT& frame) {
+  const RECT& frame = layout.frame;
   HWND window = CreateWindowExW(0, kClassName, kProductTitle, kSplashStyle, frame.left, frame.top,
                                 frame.right - frame.left, frame.bottom - frame.top, nullptr,
                                 nullptr, instance_, this);
   ThrowLastErrorIf(window == nullptr);
   window_.reset(window);
-}
-
-// Timer1 counts from the creation of the window.
-void SplashForm::StartTimer1() {
+  // Timer1 counts from the creation of the window.
   ThrowLastErrorIf(SetTimer(window_.get(), kTimer1, kSplashMilliseconds, nullptr) == 0);
+  ShowWindow(window_.get(), SW_SHOWNORMAL);
+  UpdateWindow(window_.get());
 }
 
 void SplashForm::Close() {
@@ -104,7 +97,8 @@ LRESULT SplashForm::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_PAINT:
       return OnPaint();
     case WM_PRINTCLIENT:
-      return OnPrintClient(reinterpret_cast<HDC>(wParam));
+      image1_.Draw(reinterpret_cast<HDC>(wParam), image1Bounds_);
+      return 0;
     case WM_DESTROY:
       return OnDestroy(window);
     default:
@@ -144,11 +138,6 @@ LRESULT SplashForm::OnPaint() {
     image1_.Draw(dc, image1Bounds_);
     EndPaint(window_.get(), &paint);
   }
-  return 0;
-}
-
-LRESULT SplashForm::OnPrintClient(HDC dc) const {
-  image1_.Draw(dc, image1Bounds_);
   return 0;
 }
 

@@ -31,8 +31,6 @@ class SplashForm {
   // end the message loop.
   void Close();
 
-  [[nodiscard]] HWND window() const noexcept { return window_.get(); }
-
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   // Hands each message to its handler below.
@@ -40,12 +38,7 @@ class SplashForm {
   LRESULT OnTimer(WPARAM timer);
   LRESULT OnEraseBackground(HDC dc) const;
   LRESULT OnPaint();
-  LRESULT OnPrintClient(HDC dc) const;
   LRESULT OnDestroy(HWND window);
-
-  // The steps of Show.
-  void CreateFrmSplash(const RECT& frame);
-  void StartTimer1();
 
   HINSTANCE instance_;
   UniqueHbrush background_;

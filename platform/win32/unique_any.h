@@ -4,7 +4,6 @@
 // unique_any: each closes what it holds exactly once, when it goes or is
 // given something else, and can be moved but not copied.
 
-#include <array>
 #include <cstdint>
 #include <type_traits>
 #include <utility>
@@ -13,24 +12,21 @@
 
 namespace tq {
 
-// Holds a Handle and passes it to Close once, unless it is one of the
-// Invalid values: those are given as numbers, since a pointer constant such
-// as INVALID_HANDLE_VALUE cannot be a template argument. The first of them
-// is what an empty owner holds.
-template <typename Handle, auto Close, std::intptr_t... Invalid>
+// Holds a Handle and passes it to Close once, unless it is Nothing, what an
+// empty owner holds, or one of the OtherInvalid values: those are given as
+// numbers, since a pointer constant such as INVALID_HANDLE_VALUE cannot be a
+// template argument.
+template <typename Handle, auto Close, std::intptr_t Nothing, std::intptr_t... OtherInvalid>
 class UniqueAny {
-  static_assert(sizeof...(Invalid) > 0, "an owner needs a value that stands for nothing");
-
  public:
   UniqueAny() noexcept = default;
   explicit UniqueAny(Handle handle) noexcept : handle_(handle) {}
   UniqueAny(const UniqueAny&) = delete;
   UniqueAny& operator=(const UniqueAny&) = delete;
   UniqueAny(UniqueAny&& other) noexcept : handle_(other.release()) {}
+  // Safe on itself too: the handle is given up before anything is closed.
   UniqueAny& operator=(UniqueAny&& other) noexcept {
-    if (this != &other) {
-      reset(other.release());
-    }
+    reset(other.release());
     return *this;
   }
   ~UniqueAny() { reset(); }
@@ -67,8 +63,10 @@ class UniqueAny {
       return static_cast<Handle>(number);
     }
   }
-  static Handle Empty() noexcept { return FromNumber(std::array{Invalid...}[0]); }
-  static bool IsInvalid(Handle handle) noexcept { return ((handle == FromNumber(Invalid)) || ...); }
+  static Handle Empty() noexcept { return FromNumber(Nothing); }
+  static bool IsInvalid(Handle handle) noexcept {
+    return handle == Empty() || ((handle == FromNumber(OtherInvalid)) || ...);
+  }
 
   Handle handle_ = Empty();
 };
@@ -81,11 +79,8 @@ using UniqueHkey = UniqueAny<HKEY, &RegCloseKey, 0>;
 using UniqueHglobal = UniqueAny<HGLOBAL, &GlobalFree, 0>;
 using UniqueHlocal = UniqueAny<HLOCAL, &LocalFree, 0>;
 using UniqueHmodule = UniqueAny<HMODULE, &FreeLibrary, 0>;
-
-template <typename GdiObject>
-using UniqueGdiObject = UniqueAny<GdiObject, &DeleteObject, 0>;
-using UniqueHbrush = UniqueGdiObject<HBRUSH>;
-using UniqueHbitmap = UniqueGdiObject<HBITMAP>;
+using UniqueHbrush = UniqueAny<HBRUSH, &DeleteObject, 0>;
+using UniqueHbitmap = UniqueAny<HBITMAP, &DeleteObject, 0>;
 // A device context made by CreateCompatibleDC or CreateDC.
 using UniqueHdc = UniqueAny<HDC, &DeleteDC, 0>;
 inline void ReleaseScreenDc(HDC dc) noexcept { ReleaseDC(nullptr, dc); }

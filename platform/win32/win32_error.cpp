@@ -15,9 +15,7 @@ std::wstring SystemMessage(DWORD code) {
       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   const UniqueHlocal owner(buffer);
   std::wstring text = length == 0 ? std::wstring() : std::wstring(buffer, length);
-  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
-    text.pop_back();
-  }
+  text.erase(text.find_last_not_of(L"\r\n ") + 1);
   if (text.empty()) {
     text = L"System error " + DecimalText(code);
   }
@@ -45,6 +43,10 @@ Error ErrorFromWin32(DWORD code) {
   }
 }
 
-void ThrowLastError() { throw ErrorFromWin32(GetLastError()); }
+void ThrowLastErrorIf(bool failed) {
+  if (failed) {
+    throw ErrorFromWin32(GetLastError());
+  }
+}
 
 }  // namespace tq

@@ -14,17 +14,10 @@ namespace tq {
 // HRESULT as number and the system's own message text.
 Error ErrorFromWin32(DWORD code);
 
-// Raises ErrorFromWin32 for the calling thread's last error: for a call that
-// has just failed and left its reason there.
-[[noreturn]] void ThrowLastError();
-
-// ThrowLastError when `failed`, for calls whose result tells whether they
-// failed: ThrowLastErrorIf(!SetCurrentDirectoryW(folder.c_str())).
-inline void ThrowLastErrorIf(bool failed) {
-  if (failed) {
-    ThrowLastError();
-  }
-}
+// Raises ErrorFromWin32 for the calling thread's last error when `failed`,
+// for calls whose result tells whether they failed and that leave their
+// reason there: ThrowLastErrorIf(!SetCurrentDirectoryW(folder.c_str())).
+void ThrowLastErrorIf(bool failed);
 
 // The text a Win32 call writes into a buffer it is given with its size in
 // characters. The call gives the length written when the text fits, else

@@ -18,7 +18,7 @@ namespace tq {
 namespace {
 
 bool EndsWithSeparator(const std::wstring& path) {
-  return !path.empty() && (path.back() == L'\\' || path.back() == L'/');
+  return !path.empty() && IsPathSeparator(path.back());
 }
 
 enum class Presence { kPresent, kMissing, kUnknown };
@@ -60,20 +60,14 @@ std::wstring FileNameOf(const std::wstring& path) {
 
 // A file in the destination folder that receives the copy before it gets
 // its final name. Deleted unless released, so a failed copy leaves nothing
-// that could pass for the complete file.
+// that could pass for the complete file. Moved, never copied.
 class TemporaryFile {
  public:
   explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
   TemporaryFile(TemporaryFile&& other) noexcept
       : path_(std::move(other.path_)), owned_(std::exchange(other.owned_, false)) {}
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(TemporaryFile&&) = delete;
   ~TemporaryFile() {
-    if (!owned_) {
-      return;
-    }
-    if (!DeleteFileW(path_.c_str()) && GetLastError() == ERROR_ACCESS_DENIED) {
+    if (owned_ && !DeleteFileW(path_.c_str()) && GetLastError() == ERROR_ACCESS_DENIED) {
       // The copy of a read-only source is read-only too.
       SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
       DeleteFileW(path_.c_str());
@@ -152,9 +146,8 @@ void Win32FileSystem::CopyFile(const std::wstring& source, const std::wstring& d
 }
 
 std::vector<std::wstring> Win32FileSystem::Subfolders(const std::wstring& folder) {
-  const std::wstring pattern = PathFrom(folder, L"*");
   WIN32_FIND_DATAW found{};
-  const UniqueFindHandle find(FindFirstFileW(pattern.c_str(), &found));
+  const UniqueFindHandle find(FindFirstFileW(PathFrom(folder, L"*").c_str(), &found));
   if (!find) {
     const DWORD code = GetLastError();
     // No folder there. A file in its place shows as ERROR_DIRECTORY or,

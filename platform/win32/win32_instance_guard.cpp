@@ -7,20 +7,16 @@
 namespace tq {
 
 bool Win32InstanceGuard::Claim(const std::wstring& launcherFolder) {
-  SECURITY_ATTRIBUTES inheritable{};
-  inheritable.nLength = sizeof inheritable;
-  inheritable.bInheritHandle = TRUE;
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   UniqueHandle mutex(CreateMutexW(&inheritable, FALSE, InstanceGuardName(launcherFolder).c_str()));
   const DWORD code = GetLastError();
-  if (mutex && code == ERROR_ALREADY_EXISTS) {
-    return false;
-  }
-  if (!mutex) {
-    // Another user's guard, which this user may not open.
-    if (code == ERROR_ACCESS_DENIED) {
-      return false;
-    }
+  if (!mutex && code != ERROR_ACCESS_DENIED) {
     throw ErrorFromWin32(code);
+  }
+  // Held already: by another launcher, or by another user, whose guard this
+  // user may not open.
+  if (!mutex || code == ERROR_ALREADY_EXISTS) {
+    return false;
   }
   held_ = std::move(mutex);
   return true;

@@ -1,25 +1,17 @@
 #include "platform/win32/win32_number_conversion.h"
 
-#include <string>
-
 #include "common/error.h"
+#include "common/paths.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/windows_api.h"
 
 namespace tq {
-namespace {
-
-std::wstring SystemFolderFile(const wchar_t* name) {
-  return TextFromCall(
-             [](wchar_t* buffer, DWORD size) { return GetSystemDirectoryW(buffer, size); }) +
-         L"\\" + name;
-}
-
-}  // namespace
 
 double Win32NumberConversion::ToDouble(const std::wstring& text) {
   if (!oleaut32_) {
-    oleaut32_.reset(LoadLibraryW(SystemFolderFile(L"oleaut32.dll").c_str()));
+    const std::wstring systemFolder =
+        TextFromCall([](wchar_t* buffer, DWORD size) { return GetSystemDirectoryW(buffer, size); });
+    oleaut32_.reset(LoadLibraryW(PathFrom(systemFolder, L"oleaut32.dll").c_str()));
     ThrowLastErrorIf(!oleaut32_);
   }
   auto* varR8FromStr = ProcedureAddress<decltype(VarR8FromStr)>(oleaut32_.get(), "VarR8FromStr");

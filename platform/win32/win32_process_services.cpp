@@ -1,7 +1,5 @@
 #include "platform/win32/win32_process_services.h"
 
-#include <vector>
-
 #include "common/error.h"
 #include "platform/win32/hardening.h"
 #include "platform/win32/win32_error.h"
@@ -14,9 +12,7 @@ namespace {
 // at its end: opened for appending only, so that each write lands after
 // what is there, whoever else writes to it.
 UniqueHandle OpenOutputForChild(const std::wstring& path) {
-  SECURITY_ATTRIBUTES inheritable{};
-  inheritable.nLength = sizeof inheritable;
-  inheritable.bInheritHandle = TRUE;
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   UniqueHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 &inheritable, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -65,8 +61,7 @@ void Win32ProcessServices::ChangeWorkingDirectory(const std::wstring& folder) {
 unsigned long Win32ProcessServices::StartHidden(const std::wstring& commandLine,
                                                 const StartOptions& options) {
   // CreateProcessW may write into the command line; give it a copy.
-  std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
-  line.push_back(L'\0');
+  std::wstring line = commandLine;
 
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;

@@ -1,9 +1,7 @@
 #include "platform/win32/win32_registry.h"
 
 #include <cstdint>
-#include <limits>
 
-#include "common/error.h"
 #include "platform/win32/ansi_text.h"
 #include "platform/win32/windows_api.h"
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/decimal_text.h"
+#include "common/text.h"
 #include "platform/win32/windows_api.h"
 
 namespace tq {
@@ -13,8 +14,8 @@ std::uint64_t Ticks(const FILETIME& time) {
 }
 
 std::wstring VersionText(DWORD high, DWORD low) {
-  return DecimalText(HIWORD(high)) + L"." + DecimalText(LOWORD(high)) + L"." +
-         DecimalText(HIWORD(low)) + L"." + DecimalText(LOWORD(low));
+  return Concatenated({DecimalText(HIWORD(high)), L".", DecimalText(LOWORD(high)), L".",
+                       DecimalText(HIWORD(low)), L".", DecimalText(LOWORD(low))});
 }
 
 }  // namespace
@@ -48,13 +49,10 @@ std::wstring Win32SystemInformation::LauncherVersion() {
   HGLOBAL loaded = resource != nullptr ? LoadResource(nullptr, resource) : nullptr;
   const auto* bytes = static_cast<const unsigned char*>(loaded ? LockResource(loaded) : nullptr);
   const DWORD size = resource != nullptr ? SizeofResource(nullptr, resource) : 0;
-  constexpr DWORD kSignature = 0xFEEF04BD;
   for (DWORD at = 0; bytes != nullptr && at + sizeof(VS_FIXEDFILEINFO) <= size; at += 4) {
-    DWORD signature = 0;
-    std::memcpy(&signature, bytes + at, sizeof signature);
-    if (signature == kSignature) {
-      VS_FIXEDFILEINFO info{};
-      std::memcpy(&info, bytes + at, sizeof info);
+    VS_FIXEDFILEINFO info{};
+    std::memcpy(&info, bytes + at, sizeof info);
+    if (info.dwSignature == VS_FFI_SIGNATURE) {
       return L"version " + VersionText(info.dwFileVersionMS, info.dwFileVersionLS);
     }
   }

@@ -1,7 +1,6 @@
 // TovaneQuillon.exe: reads its settings, if it has any, then shows the
 // splash window; its timer does the rest.
 
-#include <string>
 #include <utility>
 
 #include "common/error.h"
