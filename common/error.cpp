@@ -3,6 +3,9 @@
 namespace tq {
 
 Error UnsupportedValueType() { return {kUnsupportedValueType, L"Unsupported value type"}; }
+Error InvalidProcedureCall() {
+  return {kInvalidProcedureCall, L"Invalid procedure call or argument"};
+}
 Error Overflow() { return {kOverflow, L"Overflow"}; }
 Error OutOfMemory() { return {kOutOfMemory, L"Out of memory"}; }
 Error TypeMismatch() { return {kTypeMismatch, L"Type mismatch"}; }

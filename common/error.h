@@ -27,6 +27,7 @@ class Error {
 inline constexpr int kUnsupportedValueType = 1001;
 
 // Numbers of the well-known runtime errors the launcher raises.
+inline constexpr int kInvalidProcedureCall = 5;
 inline constexpr int kOverflow = 6;
 inline constexpr int kOutOfMemory = 7;
 inline constexpr int kTypeMismatch = 13;
@@ -36,6 +37,7 @@ inline constexpr int kPathNotFound = 76;
 inline constexpr int kDuplicateKey = 457;
 
 Error UnsupportedValueType();
+Error InvalidProcedureCall();
 Error Overflow();
 Error OutOfMemory();
 Error TypeMismatch();

@@ -58,7 +58,7 @@ std::uint64_t MemoryLauncherFiles::OpenLog(const std::wstring& path) {
 void MemoryLauncherFiles::AppendLog(const std::string& bytes) {
   recorder_.Enter(Operation::kAppendLog);
   if (openLog_.empty()) {
-    throw Error(5, L"Invalid procedure call or argument");
+    throw InvalidProcedureCall();
   }
   logs[openLog_] += bytes;
 }

@@ -90,7 +90,7 @@ std::optional<ProgramEnd> MemoryProcessServices::WaitForStartedProgram(
     unsigned timeoutMilliseconds) {
   recorder_.Enter(Operation::kWaitForStartedProgram, std::to_wstring(timeoutMilliseconds));
   if (started.empty()) {
-    throw Error(5, L"Invalid procedure call or argument");
+    throw InvalidProcedureCall();
   }
   const bool endsWithin = programEnd && programEnd->waitedMilliseconds <= timeoutMilliseconds;
   return endsWithin ? programEnd : std::nullopt;

@@ -46,7 +46,7 @@ std::uint64_t Win32LauncherFiles::OpenLog(const std::wstring& path) {
 
 void Win32LauncherFiles::AppendLog(const std::string& bytes) {
   if (!log_) {
-    throw Error(5, L"Invalid procedure call or argument");
+    throw InvalidProcedureCall();
   }
   DWORD written = 0;
   ThrowLastErrorIf(

@@ -88,7 +88,7 @@ unsigned long Win32ProcessServices::StartHidden(const std::wstring& commandLine,
 std::optional<ProgramEnd> Win32ProcessServices::WaitForStartedProgram(
     unsigned timeoutMilliseconds) {
   if (!started_) {
-    throw Error(5, L"Invalid procedure call or argument");
+    throw InvalidProcedureCall();
   }
   const DWORD began = GetTickCount();
   const DWORD waited = WaitForSingleObject(started_.get(), timeoutMilliseconds);
