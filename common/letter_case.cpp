@@ -15,6 +15,34 @@ constexpr bool Within(std::uint32_t code, std::uint32_t first, std::uint32_t las
   return code >= first && code <= last;
 }
 
+// Small letters beyond ASCII that become their capitals by one shift, a run each: the
+// capital of `first` is first + shift, and so on up to `last`.
+struct CaseRun {
+  std::uint32_t first;
+  std::uint32_t last;
+  std::int32_t shift;
+};
+constexpr CaseRun kCaseRuns[] = {
+    // Latin-1: not the division sign; y with diaeresis is capital in Latin Extended-A.
+    {0xE0, 0xF6, -0x20},
+    {0xF8, 0xFE, -0x20},
+    {0xFF, 0xFF, 0x79},
+    {0x192, 0x192, -1},  // f with hook
+    // Greek: the letters with tonos, final sigma, the rest of the alphabet.
+    {0x3AC, 0x3AC, -0x26},
+    {0x3AD, 0x3AF, -0x25},
+    {0x3B1, 0x3C1, -0x20},
+    {0x3C2, 0x3C2, -0x1F},
+    {0x3C3, 0x3CB, -0x20},
+    {0x3CC, 0x3CC, -0x40},
+    {0x3CD, 0x3CE, -0x3F},
+    // Cyrillic: the basic alphabet, the letters of its other languages, ghe with upturn.
+    {0x430, 0x44F, -0x20},
+    {0x450, 0x45F, -0x50},
+    {0x491, 0x491, -1},
+    {0xFF41, 0xFF5A, -0x20},  // full-width Latin
+};
+
 // Latin Extended-A pairs its letters as capital then small, starting on an
 // even code in some runs and on an odd one in others.
 std::uint32_t UpperCaseLatinExtendedA(std::uint32_t code) {
@@ -28,70 +56,17 @@ std::uint32_t UpperCaseLatinExtendedA(std::uint32_t code) {
   return code;
 }
 
-std::uint32_t UpperCaseGreek(std::uint32_t code) {
-  if (code == 0x3C2) {  // final sigma
-    return 0x3A3;
-  }
-  if (Within(code, 0x3B1, 0x3CB)) {
-    return code - 0x20;
-  }
-  switch (code) {
-    case 0x3AC:
-      return 0x386;
-    case 0x3AD:
-    case 0x3AE:
-    case 0x3AF:
-      return code - 0x25;
-    case 0x3CC:
-      return 0x38C;
-    case 0x3CD:
-    case 0x3CE:
-      return code - 0x3F;
-    default:
-      return code;
-  }
-}
-
-std::uint32_t UpperCaseCyrillic(std::uint32_t code) {
-  if (Within(code, 0x430, 0x44F)) {
-    return code - 0x20;
-  }
-  if (Within(code, 0x450, 0x45F)) {
-    return code - 0x50;
-  }
-  if (code == 0x491) {
-    return 0x490;
-  }
-  return code;
-}
-
 std::uint32_t UpperCaseCode(std::uint32_t code) {
-  if (Within(code, 'a', 'z')) {
-    return code - 0x20;
-  }
   if (code < 0x80) {
-    return code;
-  }
-  if (Within(code, 0xE0, 0xFE) && code != 0xF7) {
-    return code - 0x20;
-  }
-  if (code == 0xFF) {
-    return 0x178;
+    return Within(code, 'a', 'z') ? code - 0x20 : code;
   }
   if (Within(code, 0x100, 0x17F)) {
     return UpperCaseLatinExtendedA(code);
   }
-  if (code == 0x192) {
-    return 0x191;
-  }
-  if (Within(code, 0x3AC, 0x3CE)) {
-    return UpperCaseGreek(code);
-  }
-  if (Within(code, 0x430, 0x491)) {
-    return UpperCaseCyrillic(code);
-  }
-  if (Within(code, 0xFF41, 0xFF5A)) {
-    return code - 0x20;
+  for (const CaseRun& run : kCaseRuns) {
+    if (Within(code, run.first, run.last)) {
+      return static_cast<std::uint32_t>(static_cast<std::int32_t>(code) + run.shift);
+    }
   }
   return code;
 }

@@ -5,6 +5,10 @@
 namespace tq {
 namespace {
 
+constexpr bool Within(std::uint32_t value, std::uint32_t first, std::uint32_t last) {
+  return value >= first && value <= last;
+}
+
 void AppendCodePoint(std::wstring& text, std::uint32_t code) {
   if (code >= 0x10000) {
     code -= 0x10000;
@@ -20,30 +24,22 @@ void AppendCodePoint(std::wstring& text, std::uint32_t code) {
 std::optional<std::uint32_t> Utf8CodePoint(std::string_view bytes, std::size_t at,
                                            std::size_t& length) {
   const std::uint8_t lead = ByteAt(bytes, at);
-  std::uint32_t code = 0;
-  std::uint32_t least = 0;
   if (lead < 0x80) {
     length = 1;
     return lead;
   }
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    code = lead & 0x1FU;
-    least = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    code = lead & 0x0FU;
-    least = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    code = lead & 0x07U;
-    least = 0x10000;
-  } else {
+  // Lead bytes of two (not C0 and C1, whose sequences are overlong), three
+  // and four bytes (up to F4, beyond which lies no Unicode scalar).
+  length = Within(lead, 0xC2, 0xDF)   ? 2
+           : Within(lead, 0xE0, 0xEF) ? 3
+           : Within(lead, 0xF0, 0xF4) ? 4
+                                      : 0;
+  if (length == 0 || bytes.size() - at < length) {
     return std::nullopt;
   }
-  if (bytes.size() - at < length) {
-    return std::nullopt;
-  }
+  constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+  const std::uint32_t least = kLeast[length];
+  std::uint32_t code = lead & (0x7FU >> length);
   for (std::size_t i = 1; i < length; ++i) {
     const std::uint8_t next = ByteAt(bytes, at + i);
     if ((next & 0xC0U) != 0x80) {
@@ -51,7 +47,7 @@ std::optional<std::uint32_t> Utf8CodePoint(std::string_view bytes, std::size_t a
     }
     code = (code << 6) | (next & 0x3FU);
   }
-  if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+  if (code < least || code > 0x10FFFF || Within(code, 0xD800, 0xDFFF)) {
     return std::nullopt;
   }
   return code;
