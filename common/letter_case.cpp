@@ -11,10 +11,6 @@
 namespace tq {
 namespace {
 
-constexpr bool Within(std::uint32_t code, std::uint32_t first, std::uint32_t last) {
-  return code >= first && code <= last;
-}
-
 // Small letters beyond ASCII that become their capitals by one shift, a run each: the
 // capital of `first` is first + shift, and so on up to `last`.
 struct CaseRun {
@@ -46,10 +42,10 @@ constexpr CaseRun kCaseRuns[] = {
 // Latin Extended-A pairs its letters as capital then small, starting on an
 // even code in some runs and on an odd one in others.
 std::uint32_t UpperCaseLatinExtendedA(std::uint32_t code) {
-  if (Within(code, 0x100, 0x12F) || Within(code, 0x132, 0x137) || Within(code, 0x14A, 0x177)) {
+  if (InRange(code, 0x100, 0x12F) || InRange(code, 0x132, 0x137) || InRange(code, 0x14A, 0x177)) {
     return code & ~1U;
   }
-  if (Within(code, 0x139, 0x148) || Within(code, 0x179, 0x17E)) {
+  if (InRange(code, 0x139, 0x148) || InRange(code, 0x179, 0x17E)) {
     return code % 2 == 0 ? code - 1 : code;
   }
   // The dotted and dotless i of Turkish have no case pair of their own here.
@@ -58,13 +54,13 @@ std::uint32_t UpperCaseLatinExtendedA(std::uint32_t code) {
 
 std::uint32_t UpperCaseCode(std::uint32_t code) {
   if (code < 0x80) {
-    return Within(code, 'a', 'z') ? code - 0x20 : code;
+    return InRange(code, 'a', 'z') ? code - 0x20 : code;
   }
-  if (Within(code, 0x100, 0x17F)) {
+  if (InRange(code, 0x100, 0x17F)) {
     return UpperCaseLatinExtendedA(code);
   }
   for (const CaseRun& run : kCaseRuns) {
-    if (Within(code, run.first, run.last)) {
+    if (InRange(code, run.first, run.last)) {
       return static_cast<std::uint32_t>(static_cast<std::int32_t>(code) + run.shift);
     }
   }

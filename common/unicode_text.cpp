@@ -5,10 +5,6 @@
 namespace tq {
 namespace {
 
-constexpr bool Within(std::uint32_t value, std::uint32_t first, std::uint32_t last) {
-  return value >= first && value <= last;
-}
-
 void AppendCodePoint(std::wstring& text, std::uint32_t code) {
   if (code >= 0x10000) {
     code -= 0x10000;
@@ -30,10 +26,10 @@ std::optional<std::uint32_t> Utf8CodePoint(std::string_view bytes, std::size_t a
   }
   // Lead bytes of two (not C0 and C1, whose sequences are overlong), three
   // and four bytes (up to F4, beyond which lies no Unicode scalar).
-  length = Within(lead, 0xC2, 0xDF)   ? 2
-           : Within(lead, 0xE0, 0xEF) ? 3
-           : Within(lead, 0xF0, 0xF4) ? 4
-                                      : 0;
+  length = InRange(lead, 0xC2, 0xDF)   ? 2
+           : InRange(lead, 0xE0, 0xEF) ? 3
+           : InRange(lead, 0xF0, 0xF4) ? 4
+                                       : 0;
   if (length == 0 || bytes.size() - at < length) {
     return std::nullopt;
   }
@@ -47,7 +43,7 @@ std::optional<std::uint32_t> Utf8CodePoint(std::string_view bytes, std::size_t a
     }
     code = (code << 6) | (next & 0x3FU);
   }
-  if (code < least || code > 0x10FFFF || Within(code, 0xD800, 0xDFFF)) {
+  if (code < least || code > 0x10FFFF || InRange(code, 0xD800, 0xDFFF)) {
     return std::nullopt;
   }
   return code;

@@ -16,8 +16,13 @@ inline std::uint32_t CodeUnit(wchar_t c) {
   return static_cast<std::uint32_t>(std::char_traits<wchar_t>::to_int_type(c));
 }
 
-inline bool IsHighSurrogate(std::uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-inline bool IsLowSurrogate(std::uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+// Whether a code (a code unit, a byte) lies in first..last, both included.
+constexpr bool InRange(std::uint32_t code, std::uint32_t first, std::uint32_t last) {
+  return code >= first && code <= last;
+}
+
+inline bool IsHighSurrogate(std::uint32_t unit) { return InRange(unit, 0xD800, 0xDBFF); }
+inline bool IsLowSurrogate(std::uint32_t unit) { return InRange(unit, 0xDC00, 0xDFFF); }
 
 // Well-formed UTF-8 (shortest forms of Unicode scalars only) as UTF-16;
 // nothing, with the offset of the first malformed byte in badAt, otherwise.

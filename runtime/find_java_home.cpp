@@ -1,4 +1,5 @@
 #include <new>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -52,8 +53,7 @@ void ModMain::FindJavaHome() {
     TakeSearchedRuntime();
     return;
   }
-  Error pending{0, {}};
-  bool failed = false;
+  std::optional<Error> failure;
   try {
     if (!RegKeyExists(registry_, kHkeyLocalMachine, kJavaBaseKey)) {
       Log(L"no Java runtime is registered");
@@ -97,17 +97,15 @@ void ModMain::FindJavaHome() {
       InstallCommSupport(runtimeDirectory);
     }
   } catch (const Error& error) {
-    pending = error;
-    failed = true;
+    failure = error;
   } catch (const std::bad_alloc&) {
-    pending = OutOfMemory();
-    failed = true;
+    failure = OutOfMemory();
   }
 
-  if (failed) {
-    Log(L"the search failed with error " + DecimalText(pending.number()) + L": " +
-        pending.description() + L"; the bare java is started");
-    ui_.ShowMessage(pending.description());
+  if (failure) {
+    Log(L"the search failed with error " + DecimalText(failure->number()) + L": " +
+        failure->description() + L"; the bare java is started");
+    ui_.ShowMessage(failure->description());
     ui_.ShowMessage(kSearchFailedMessage);
     JavaHomePath.clear();
   }

@@ -66,11 +66,6 @@ constexpr std::array<DistributionFolder, 8> kDistributionFolders = {{
 constexpr std::wstring_view kReleaseFile = L"\\release";
 constexpr std::size_t kLargestReleaseFile = std::size_t{64} * 1024;
 
-bool StartsWithIgnoringCase(std::wstring_view text, std::wstring_view prefix) {
-  return text.size() >= prefix.size() &&
-         FoldedName(text.substr(0, prefix.size())) == FoldedName(prefix);
-}
-
 // A folder as a source names it: without quotes and closing backslashes.
 std::wstring RuntimeFolder(std::wstring_view written) {
   return WithoutClosingSeparators(std::wstring(Unquoted(Trimmed(written))));
@@ -205,7 +200,7 @@ class Search {
       for (const DistributionFolder& distribution : kDistributionFolders) {
         const std::wstring folder = PathFrom(root, std::wstring(distribution.name));
         for (const std::wstring& name : ListFolder(folder)) {
-          if (!StartsWithIgnoringCase(name, distribution.runtimePrefix)) {
+          if (!FoldedName(name).starts_with(FoldedName(distribution.runtimePrefix))) {
             continue;
           }
           const std::wstring runtime = PathFrom(folder, name);

@@ -2,6 +2,7 @@
 #include <optional>
 #include <type_traits>
 
+#include "common/unicode_text.h"
 #include "platform/memory/code_pages.h"
 
 namespace tq {
@@ -21,19 +22,17 @@ constexpr Run kRuns[] = {{0x829F, 0x3041, 83}, {0x8340, 0x30A1, 63},    {0x8380,
                          {0x8140, 0x3000, 3},  {0x8145, kMiddleDot, 1}, {0x93FA, 0x65E5, 1},
                          {0x967B, 0x672C, 1},  {0x8CEA, 0x8A9E, 1}};
 
-constexpr bool Within(std::uint32_t value, std::uint32_t first, std::uint32_t last) {
-  return value >= first && value <= last;
+bool IsLeadByte(std::uint32_t byte) {
+  return InRange(byte, 0x81, 0x9F) || InRange(byte, 0xE0, 0xFC);
 }
-
-bool IsLeadByte(std::uint32_t byte) { return Within(byte, 0x81, 0x9F) || Within(byte, 0xE0, 0xFC); }
 bool IsTrailByte(std::uint32_t byte) {
-  return Within(byte, 0x40, 0x7E) || Within(byte, 0x80, 0xFC);
+  return InRange(byte, 0x40, 0x7E) || InRange(byte, 0x80, 0xFC);
 }
 
 char32_t DecodePair(std::uint32_t lead, std::uint32_t trail) {
   const std::uint32_t pair = (lead << 8) | trail;
   for (const Run& run : kRuns) {
-    if (Within(pair, run.bytes, run.bytes + run.length - 1)) {
+    if (InRange(pair, run.bytes, run.bytes + run.length - 1)) {
       return run.code + (pair - run.bytes);
     }
   }
@@ -42,7 +41,7 @@ char32_t DecodePair(std::uint32_t lead, std::uint32_t trail) {
 
 std::optional<std::uint16_t> EncodePair(std::uint32_t code) {
   for (const Run& run : kRuns) {
-    if (Within(code, run.code, run.code + run.length - 1)) {
+    if (InRange(code, run.code, run.code + run.length - 1)) {
       return static_cast<std::uint16_t>(run.bytes + (code - run.code));
     }
   }
@@ -52,7 +51,7 @@ std::optional<std::uint16_t> EncodePair(std::uint32_t code) {
 void AppendEncoded(std::string& bytes, std::uint32_t code) {
   if (code < 0x80) {
     bytes.push_back(static_cast<char>(code));
-  } else if (Within(code, 0xFF61, 0xFF9F)) {
+  } else if (InRange(code, 0xFF61, 0xFF9F)) {
     bytes.push_back(static_cast<char>(0xA1 + (code - 0xFF61)));
   } else if (const std::optional<std::uint16_t> pair = EncodePair(code)) {
     bytes.push_back(static_cast<char>(*pair >> 8));
@@ -80,7 +79,7 @@ std::wstring FromShiftJisSubset(std::string_view bytes) {
     const auto byte = static_cast<unsigned char>(bytes[index]);
     if (byte < 0x80) {
       text.push_back(static_cast<wchar_t>(byte));
-    } else if (Within(byte, 0xA1, 0xDF)) {
+    } else if (InRange(byte, 0xA1, 0xDF)) {
       text.push_back(static_cast<wchar_t>(0xFF61 + (byte - 0xA1)));
     } else if (IsLeadByte(byte) && index + 1 < bytes.size() &&
                IsTrailByte(static_cast<unsigned char>(bytes[index + 1]))) {
