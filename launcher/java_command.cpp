@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "common/decimal_text.h"
+#include "common/text.h"
 #include "interfaces/process_services.h"
 #include "launcher/launch_choices.h"
 #include "runtime/decision_log.h"
@@ -50,16 +51,10 @@ std::wstring BuildJavaCommand(const std::wstring& javaHome, const std::wstring& 
   }
   command += L"-classpath ";
   for (std::size_t i = 0; i < kClassPathTails.size(); ++i) {
-    command += L'"';
-    command += launcherFolder;
-    command += kClassPathTails[i];
-    command += L'"';
-    command += i + 1 < kClassPathTails.size() ? L";" : L" ";
+    command += Concatenated({L"\"", launcherFolder, kClassPathTails[i], L"\"",
+                             i + 1 < kClassPathTails.size() ? L";" : L" "});
   }
-  command += kMainClass;
-  command += L"  ";
-  command += kStartArgument;
-  return command;
+  return Concatenated({command, kMainClass, L"  ", kStartArgument});
 }
 
 unsigned long StartJavaApplication(ProcessServices& process, const std::wstring& javaHomePath,
