@@ -28,10 +28,6 @@ constexpr std::array<std::wstring_view, 11> kClassPathTails = {
     L"\\Sorvanta",
 };
 
-bool HasBlankOrTab(const std::wstring& text) {
-  return text.find_first_of(L" \t") != std::wstring::npos;
-}
-
 }  // namespace
 
 std::wstring BuildJavaCommand(const std::wstring& javaHome, const std::wstring& launcherFolder,
@@ -39,7 +35,7 @@ std::wstring BuildJavaCommand(const std::wstring& javaHome, const std::wstring& 
   std::wstring command;
   if (javaHome.empty()) {
     command = L"java ";
-  } else if (HasBlankOrTab(javaHome)) {
+  } else if (javaHome.find_first_of(L" \t") != std::wstring::npos) {
     // Unquoted, "C:\Program Files\Java\..." would make the system try
     // C:\Program.exe first, and Java would split its own name in two.
     command = L"\"" + javaHome + L"\\bin\\java.exe\" ";

@@ -6,14 +6,6 @@
 #include "common/text.h"
 
 namespace tq {
-namespace {
-
-std::wstring FolderOf(const std::wstring& path) {
-  const std::size_t slash = path.find_last_of(L'\\');
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
-
-}  // namespace
 
 void MemoryLauncherFiles::AddFile(const std::wstring& path, std::string bytes) {
   files_[AsciiUpperCase(path)] = std::move(bytes);
@@ -45,7 +37,9 @@ std::wstring MemoryLauncherFiles::TemporaryFolder() {
 
 std::uint64_t MemoryLauncherFiles::OpenLog(const std::wstring& path) {
   recorder_.Enter(Operation::kOpenLog, path);
-  const std::wstring folder = FolderOf(path);
+  // The folder part, without its closing backslash; none for a bare name.
+  const std::size_t slash = path.find_last_of(L'\\');
+  const std::wstring folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
   if (std::ranges::none_of(writableFolders, [&](const std::wstring& writable) {
         return SameIgnoringAsciiCase(writable, folder);
       })) {
