@@ -8,6 +8,7 @@
 #include "interfaces/process_services.h"
 #include "launcher/launch_choices.h"
 #include "runtime/decision_log.h"
+#include "runtime/runtime_search.h"
 
 namespace tq {
 namespace {
@@ -38,9 +39,9 @@ std::wstring BuildJavaCommand(const std::wstring& javaHome, const std::wstring& 
   } else if (javaHome.find_first_of(L" \t") != std::wstring::npos) {
     // Unquoted, "C:\Program Files\Java\..." would make the system try
     // C:\Program.exe first, and Java would split its own name in two.
-    command = L"\"" + javaHome + L"\\bin\\java.exe\" ";
+    command = Concatenated({L"\"", javaHome, kJavaProgramInRuntime, L"\" "});
   } else {
-    command = javaHome + L"\\bin\\java.exe ";
+    command = Concatenated({javaHome, kJavaProgramInRuntime, L" "});
   }
   if (!javaOptions.empty()) {
     command += javaOptions + L" ";

@@ -209,27 +209,31 @@ bool IsMachine32Bit(std::uint16_t machine) {
 
 std::optional<std::array<std::uint16_t, 4>> PeFileVersion(std::string_view bytes) {
   const std::optional<std::string_view> resource = VersionResource(bytes);
+  return resource ? VersionInfoFileVersion(*resource) : std::nullopt;
+}
+
+std::optional<std::array<std::uint16_t, 4>> VersionInfoFileVersion(std::string_view versionInfo) {
   // VS_VERSIONINFO: wLength, wValueLength, wType, then its key in UTF-16 with its terminator.
   constexpr std::string_view kKey = "VS_VERSION_INFO";
   constexpr std::size_t kKeyAt = 6;
   const std::size_t keyEnd = kKeyAt + 2 * (kKey.size() + 1);
-  if (!resource || resource->size() < keyEnd) {
+  if (versionInfo.size() < keyEnd) {
     return std::nullopt;
   }
   for (std::size_t i = 0; i <= kKey.size(); ++i) {
     const wchar_t expected = i < kKey.size() ? static_cast<wchar_t>(kKey[i]) : L'\0';
-    if (Word(*resource, kKeyAt + 2 * i) != static_cast<std::uint16_t>(expected)) {
+    if (Word(versionInfo, kKeyAt + 2 * i) != static_cast<std::uint16_t>(expected)) {
       return std::nullopt;
     }
   }
   // The fixed info begins on the next 32-bit boundary; the signature finds it past any padding.
   for (std::size_t at = (keyEnd + 3) & ~std::size_t{3};
-       Within(resource->size(), at, kFixedFileInfoSize); at += 4) {
-    if (Dword(*resource, at) != kFixedFileInfoSignature) {
+       Within(versionInfo.size(), at, kFixedFileInfoSize); at += 4) {
+    if (Dword(versionInfo, at) != kFixedFileInfoSignature) {
       continue;
     }
-    const std::uint32_t high = *Dword(*resource, at + 8);
-    const std::uint32_t low = *Dword(*resource, at + 12);
+    const std::uint32_t high = *Dword(versionInfo, at + 8);
+    const std::uint32_t low = *Dword(versionInfo, at + 12);
     return std::array<std::uint16_t, 4>{
         static_cast<std::uint16_t>(high >> 16), static_cast<std::uint16_t>(high & 0xFFFF),
         static_cast<std::uint16_t>(low >> 16), static_cast<std::uint16_t>(low & 0xFFFF)};

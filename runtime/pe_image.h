@@ -31,4 +31,9 @@ bool IsMachine32Bit(std::uint16_t machine);
 // through the section table. Nothing when any part is missing or out of bounds.
 std::optional<std::array<std::uint16_t, 4>> PeFileVersion(std::string_view bytes);
 
+// The same four words from the bytes of a version resource alone (its VS_VERSIONINFO, as
+// LockResource gives it): the key "VS_VERSION_INFO", then the fixed info found by its signature.
+// Nothing when either is missing.
+std::optional<std::array<std::uint16_t, 4>> VersionInfoFileVersion(std::string_view versionInfo);
+
 }  // namespace tq

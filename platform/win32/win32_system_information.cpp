@@ -1,21 +1,17 @@
 #include "platform/win32/win32_system_information.h"
 
-#include <cstring>
+#include <string_view>
 
 #include "common/decimal_text.h"
 #include "common/text.h"
 #include "platform/win32/windows_api.h"
+#include "runtime/pe_image.h"
 
 namespace tq {
 namespace {
 
 std::uint64_t Ticks(const FILETIME& time) {
   return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-std::wstring VersionText(DWORD high, DWORD low) {
-  return Concatenated({DecimalText(HIWORD(high)), L".", DecimalText(LOWORD(high)), L".",
-                       DecimalText(HIWORD(low)), L".", DecimalText(LOWORD(low))});
 }
 
 }  // namespace
@@ -47,16 +43,15 @@ std::wstring Win32SystemInformation::LauncherVersion() {
   // load a DLL for four numbers.
   HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16));  // RT_VERSION
   HGLOBAL loaded = resource != nullptr ? LoadResource(nullptr, resource) : nullptr;
-  const auto* bytes = static_cast<const unsigned char*>(loaded ? LockResource(loaded) : nullptr);
+  const auto* bytes = static_cast<const char*>(loaded ? LockResource(loaded) : nullptr);
   const DWORD size = resource != nullptr ? SizeofResource(nullptr, resource) : 0;
-  for (DWORD at = 0; bytes != nullptr && at + sizeof(VS_FIXEDFILEINFO) <= size; at += 4) {
-    VS_FIXEDFILEINFO info{};
-    std::memcpy(&info, bytes + at, sizeof info);
-    if (info.dwSignature == VS_FFI_SIGNATURE) {
-      return L"version " + VersionText(info.dwFileVersionMS, info.dwFileVersionLS);
-    }
+  const auto words =
+      bytes != nullptr ? VersionInfoFileVersion(std::string_view(bytes, size)) : std::nullopt;
+  if (!words) {
+    return L"of unknown version";
   }
-  return L"of unknown version";
+  return Concatenated({L"version ", DecimalText((*words)[0]), L".", DecimalText((*words)[1]), L".",
+                       DecimalText((*words)[2]), L".", DecimalText((*words)[3])});
 }
 
 std::wstring Win32SystemInformation::WindowsVersion() {
