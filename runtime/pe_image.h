@@ -25,15 +25,14 @@ std::wstring MachineName(std::uint16_t machine);
 // Whether a runtime of that machine is 32-bit (for the serial-port DLL): true for x86 and ARM.
 bool IsMachine32Bit(std::uint16_t machine);
 
-// The four words of VS_FIXEDFILEINFO's file version from the image's version resource (RT_VERSION =
-// 16, first name, first language; the fixed info found after "VS_VERSION_INFO" by its 0xFEEF04BD
-// signature), for PE32 and PE32+ optional headers, the resource directory's RVA mapped to the file
-// through the section table. Nothing when any part is missing or out of bounds.
-std::optional<std::array<std::uint16_t, 4>> PeFileVersion(std::string_view bytes);
-
-// The same four words from the bytes of a version resource alone (its VS_VERSIONINFO, as
-// LockResource gives it): the key "VS_VERSION_INFO", then the fixed info found by its signature.
-// Nothing when either is missing.
+// The four words of VS_FIXEDFILEINFO's file version in a version resource's bytes (its
+// VS_VERSIONINFO, as LockResource gives it): after the key "VS_VERSION_INFO", the fixed info
+// found by its 0xFEEF04BD signature. Nothing when either is missing.
 std::optional<std::array<std::uint16_t, 4>> VersionInfoFileVersion(std::string_view versionInfo);
+
+// The same from an image's version resource (RT_VERSION = 16, first name, first language), for
+// PE32 and PE32+ optional headers, the resource directory's RVA mapped to the file through the
+// section table. Nothing when any part is missing or out of bounds.
+std::optional<std::array<std::uint16_t, 4>> PeFileVersion(std::string_view bytes);
 
 }  // namespace tq
